@@ -1,0 +1,18 @@
+# Warnings and code generation shared by every configuration.
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "i686")
+  # No x87 maths; hosts built with other compilers enter with a 4-byte aligned stack.
+  add_compile_options(-msse2 -mfpmath=sse -mstackrealign)
+endif()
+
+if(WIN32)
+  # Self-contained binaries: the only imports are Windows system DLLs.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+endif()
+
+if(VELVETINE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,30 @@
+#pragma once
+
+// A two-channel FIR filter of one prototype: circular delay lines for the left (A) and
+// right (B) channel sharing one write position, a coefficient set per channel and a
+// normalisation gain.
+class CStereoFir {
+public:
+    CStereoFir(int length, const double* coefficientsA, const double* coefficientsB);
+    ~CStereoFir();
+
+    void SetCoefficients(const double* setA, const double* setB);
+
+    // Runs the prototype as a zero-stuffing interpolator by `factor` over `frames` frames:
+    // each input sample enters the delay lines followed by factor - 1 zeros and one output
+    // sample, scaled by the gain, is produced per input sample. The outputs are the exact
+    // sums over the whole prototype; only the taps that meet input samples are computed.
+    void Run(const double* inLeft, const double* inRight, double* outLeft, double* outRight,
+             int frames, int factor);
+
+    double* delayA;
+    double* delayB;
+    int position;  // next write into both delay lines, 0 <= position < length
+    int length;
+    double* coefficientsA;
+    double* coefficientsB;
+    double gain;
+
+    CStereoFir(const CStereoFir&) = delete;
+    CStereoFir& operator=(const CStereoFir&) = delete;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "framework/Machine.h"
+
+class CStereoFir;
+class CVelvetineFilterInfo;
+class CVelvetineFilterGUI;
+
+// The effect: one stereo input port "Line In", one stereo output port "Line Out" and one
+// control, "Oversampling", which selects one of five minimum-phase FIR prototypes
+// (2x, 4x, 8x, 16x, 32x).
+class CVelvetineFilter : public CMachine {
+public:
+    CVelvetineFilter(CHost* host, CVelvetineFilterInfo* description);
+    ~CVelvetineFilter() override;
+
+    void Process() override;
+    bool GetEditorRect(int16_t* top, int16_t* left, int16_t* right, int16_t* bottom) override;
+    NativeWindow OpenEditor(NativeWindow parent) override;
+    void RefreshEditor() override;
+    double GetControl(int index) override;
+    void SetControl(int index, double value) override;
+    void GetControlName(int index, char* text) override;
+    void GetControlText(int index, double value, char* text) override;
+    void SetSampleRate(int rate) override;
+    void SetBlockLength(int frames) override;
+    bool ReservedQuery() override;
+
+    // The prototype a control value selects: trunc(4 v), kept inside the bank (NaN: 0).
+    static int PrototypeIndex(double value);
+
+    int SampleRate() const { return sampleRate; }
+    int BlockLength() const { return blockLength; }
+    CStereoFir* Prototype(int index) const { return bank[index]; }
+
+private:
+    void DesignPrototypes();
+
+    int sampleRate;
+    int blockLength;
+    double* controlValues;
+    CStereoFir** bank;
+    CVelvetineFilterGUI* editor;
+    CVelvetineFilterInfo* description;
+};
