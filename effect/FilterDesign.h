@@ -15,6 +15,14 @@ constexpr double kDesignTwoPi = 6.28318530717958;
 // out[j] = 0.42 - 0.5 cos(2 pi j / (n - 1)) + 0.08 cos(4 pi j / (n - 1)).
 void BlackmanWindow(int n, double* out);
 
+// The unwindowed sinc of prototype `index`: PrototypeLength(index) values of sin(pi x) / (pi x)
+// for x = -8 ... 8 in steps of 1 / factor, exactly 1.0 at the centre.
+void PrototypeSinc(int index, double* out);
+
+// 1 / |h[0] + h[f] + ... | over the taps below `length` that meet input samples, or 1.0
+// when that sum is zero.
+double PhaseZeroGain(const double* h, int length, int factor);
+
 struct PrototypeDesign {
     std::vector<double> coefficients;  // the minimum-phase prototype h, 16 f + 1 taps
     double gain;                       // 1 / |h[0] + h[f] + ... + h[16 f]|, or 1.0 for a zero sum

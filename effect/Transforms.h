@@ -18,3 +18,7 @@ void InverseTransform(int n, const double* inReal, const double* inImag, double*
 void RealCepstrum(int n, const double* x, double* cep);
 // h = Re(inverse transform of exp(forward transform of the folded cepstrum)).
 void MinimumPhase(int n, const double* cep, double* h);
+
+// MinimumPhase of the RealCepstrum of x, bit for bit, with the two steps sharing the
+// direct path's angles: what a prototype design needs, in about half the time.
+void MinimumPhaseOfSignal(int n, const double* x, double* h);

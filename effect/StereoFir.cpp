@@ -1,0 +1,32 @@
+#include "effect/StereoFir.h"
+
+#include <algorithm>
+
+CStereoFir::CStereoFir(int taps, const double* setA, const double* setB)
+    : delayA(new double[taps]),
+      delayB(new double[taps]),
+      position(0),
+      length(taps),
+      coefficientsA(nullptr),
+      coefficientsB(nullptr),
+      gain(1.0) {
+    SetCoefficients(setA, setB);
+    std::fill(delayA, delayA + length, 0.0);
+    std::fill(delayB, delayB + length, 0.0);
+}
+
+CStereoFir::~CStereoFir() {
+    delete[] delayA;
+    delete[] delayB;
+    delete[] coefficientsA;
+    delete[] coefficientsB;
+}
+
+void CStereoFir::SetCoefficients(const double* setA, const double* setB) {
+    delete[] coefficientsA;
+    delete[] coefficientsB;
+    coefficientsA = new double[length];
+    coefficientsB = new double[length];
+    std::copy(setA, setA + length, coefficientsA);
+    std::copy(setB, setB + length, coefficientsB);
+}
