@@ -48,8 +48,10 @@ public:
     CPicture& operator=(const CPicture&) = delete;
 };
 
-// Builds the 24-bit, bottom-padded-to-4-bytes, B-G-R rows of a device-independent image
-// of width x height pixels whose pixel (column g, row f) is `source` at column
-// (ox + g) mod source.width, row (oy + f) mod source.height. Returns the row stride.
+// Builds the top-down rows of a 24-bit device-independent image of width x height pixels
+// into `out` (DibStride(width) x height bytes): pixel (column g, row f) is `source`'s pixel
+// at column (ox + g) mod source.width, row (oy + f) mod source.height, read as 3 bytes per
+// pixel and written B, G, R; each row is padded with zeros to the stride. Returns the stride.
 int BuildDibRows(const CPicture& source, int width, int height, int ox, int oy, uint8_t* out);
+// Bytes per row of a 24-bit device-independent image: width x 3 rounded up to a multiple of 4.
 int DibStride(int width);
