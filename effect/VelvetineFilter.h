@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+#include <mutex>
+
 #include "framework/Machine.h"
 
 class CStereoFir;
@@ -35,11 +38,18 @@ public:
 
 private:
     void DesignPrototypes();
+    // Editor side of a control change and of teardown; they live with the editor code.
+    void UpdateEditor();
+    void DeleteEditor();
 
     int sampleRate;
     int blockLength;
     double* controlValues;
     CStereoFir** bank;
-    CVelvetineFilterGUI* editor;
+    // Host threads test the pointer without a lock and hand redraws to the editor under
+    // editorSwap, which is held only to swap the pointer or to post a redraw, never while
+    // an editor renders or is destroyed.
+    std::atomic<CVelvetineFilterGUI*> editor;
+    std::mutex editorSwap;
     CVelvetineFilterInfo* description;
 };

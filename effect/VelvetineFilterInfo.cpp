@@ -1,0 +1,20 @@
+#include "effect/VelvetineFilterInfo.h"
+
+#include "effect/EditorPictures.h"
+#include "effect/VelvetineFilter.h"
+#include "gui/Picture.h"
+
+CVelvetineFilterInfo::CVelvetineFilterInfo(CHost* host)
+    : CMachineInfo("QM Velvetine", "Tidegate::QM Velvetine", "Native"), host(host)
+{
+    LoadEditorPictures(*this);
+}
+
+CVelvetineFilterInfo::~CVelvetineFilterInfo()
+{
+    delete backgroundPicture;
+    delete highlightedButtonsPicture;
+    delete normalButtonsPicture;
+}
+
+CMachine* CVelvetineFilterInfo::CreateMachine() { return new CVelvetineFilter(host, this); }
