@@ -20,6 +20,20 @@ function(velvetine_layer name dir)
   target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
 
+# velvetine_add_pictures(TARGET): Windows test programs carry the editor's pictures in
+# their own resources, as the DLL does, so that a machine description built inside a
+# test finds them.
+function(velvetine_add_pictures target)
+  if(NOT WIN32)
+    return()
+  endif()
+  set(script ${CMAKE_SOURCE_DIR}/resources/pictures.rc)
+  file(GLOB pictures CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.png)
+  target_sources(${target} PRIVATE ${script})
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+  set_property(SOURCE ${script} TARGET_DIRECTORY ${target} APPEND PROPERTY OBJECT_DEPENDS ${pictures})
+endfunction()
+
 # velvetine_unit_tests(DIR LIBRARIES...): one test program per tests/DIR/test_*.cpp,
 # run by ctest (under Wine in the Windows builds).
 function(velvetine_unit_tests dir)
@@ -30,8 +44,10 @@ function(velvetine_unit_tests dir)
     get_filename_component(test_name ${test_source} NAME_WE)
     add_executable(${test_name} ${test_source} ${helpers})
     target_link_libraries(${test_name} PRIVATE ${ARGN} gtest gtest_main)
+    velvetine_add_pictures(${test_name})
     target_compile_definitions(${test_name} PRIVATE VELVETINE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     add_test(NAME ${test_name} COMMAND ${test_name})
     set_tests_properties(${test_name} PROPERTIES TIMEOUT 900)
   endforeach()
 endfunction()
+

@@ -1,0 +1,105 @@
+#include "effect/VelvetineFilterGUI.h"
+
+#include "effect/EditorPictures.h"
+#include "effect/VelvetineFilter.h"
+#include "effect/VelvetineFilterInfo.h"
+#include "gui/Picture.h"
+
+namespace {
+
+const int kOversamplingControl = 0;
+const int kButtonSize = 28;
+const int kFirstButtonLeft = 44;
+const int kButtonTop = 54;
+const int kButtonPitch = 40;  // also the distance between faces in the button strips
+
+}  // namespace
+
+CVelvetineFilterGUI::CVelvetineFilterGUI(HWND parent, CVelvetineFilter* filter, CVelvetineFilterInfo* info)
+    : CLiteContainer(parent, EditorWidth(info), EditorHeight(info), info->backgroundPicture),
+      buttons(),
+      selected(0),
+      machine(filter),
+      description(info),
+      windowThread(GetCurrentThreadId()),
+      redrawPosted(false)
+{
+    selected = CVelvetineFilter::PrototypeIndex(machine->GetControl(kOversamplingControl));
+    for (int i = 0; i < kButtonCount; ++i) {
+        const int left = kFirstButtonLeft + kButtonPitch * i;
+        buttons[i] = {left, kButtonTop, left + kButtonSize - 1, kButtonTop + kButtonSize - 1};
+    }
+    Update(0, 0, width, height);
+    Show(SW_SHOW);
+}
+
+void CVelvetineFilterGUI::OnLeftDown(int px, int py)
+{
+    for (int i = 0; i < kButtonCount; ++i) {
+        const ButtonArea& button = buttons[i];
+        if (button.left <= px && px <= button.right && button.top <= py && py <= button.bottom)
+            Press(i);
+    }
+}
+
+void CVelvetineFilterGUI::Press(int button)
+{
+    machine->Lock();
+    Lock();
+    const double value = static_cast<float>(button) * 0.25f;
+    machine->SetControlAutomated(kOversamplingControl, value);
+    machine->Unlock();
+    Unlock();
+}
+
+void CVelvetineFilterGUI::RenderArea(int left, int top, int right, int bottom, int areaWidth, int areaHeight)
+{
+    if (background)
+        background->Draw(*canvas, left, top, left, top, areaWidth, areaHeight);
+    DrawButtons();
+}
+
+void CVelvetineFilterGUI::DrawButtons()
+{
+    const int highlighted = Selected();
+    for (int i = 0; i < kButtonCount; ++i) {
+        const CPicture* strip =
+            i == highlighted ? description->highlightedButtonsPicture : description->normalButtonsPicture;
+        if (strip)
+            strip->Draw(*canvas, buttons[i].left, buttons[i].top, kButtonPitch * i, 0, kButtonSize, kButtonSize);
+    }
+}
+
+void CVelvetineFilterGUI::Refresh()
+{
+    Update(0, 0, width, height);
+    Show(SW_SHOW);
+}
+
+bool CVelvetineFilterGUI::OnWindowThread() const { return GetCurrentThreadId() == windowThread; }
+
+void CVelvetineFilterGUI::ShowValue(double value)
+{
+    selected = CVelvetineFilter::PrototypeIndex(value);
+    if (OnWindowThread())
+        Update(0, 0, width, height);
+    else
+        RequestRedraw();
+}
+
+void CVelvetineFilterGUI::RequestRedraw()
+{
+    // One redraw in the queue is enough: it draws whatever is selected when it runs.
+    if (redrawPosted.exchange(true))
+        return;
+    if (!Post(kRedrawMessage, 0, 0))
+        redrawPosted = false;
+}
+
+void CVelvetineFilterGUI::OnAppMessage(UINT message, WPARAM, LPARAM)
+{
+    if (message != kRedrawMessage)
+        return;
+    redrawPosted = false;
+    Update(0, 0, width, height);
+}
