@@ -1,0 +1,73 @@
+#include "shell/EntryPoint.h"
+
+#include <memory>
+#include <new>
+
+#include "effect/VelvetineFilter.h"
+#include "effect/VelvetineFilterInfo.h"
+#include "framework/AudioBuffer.h"
+#include "shell/CpuFeatures.h"
+#include "shell/HostAdapter.h"
+#include "shell/Module.h"
+#include "shell/TidegateAdapter.h"
+
+namespace {
+
+// Lives until the process ends: instances come and go, the host interface and the machine
+// description stay.
+ProcessContext* processContext = nullptr;
+CVelvetineFilterInfo* machineDescription = nullptr;
+
+// The host does not call the entry point from two threads at once, so this takes no lock.
+void CreateProcessState(audioMasterCallback callback)
+{
+    auto context = std::make_unique<ProcessContext>();
+    context->cpuFeatures = ProbeCpuFeatures();
+    CreateConstantBuffers();
+    context->host = new CHostAdapter(callback);
+    machineDescription = new CVelvetineFilterInfo(context->host);
+    processContext = context.release();
+}
+
+}  // namespace
+
+CTidegateAdapter* CreateInstance(audioMasterCallback callback)
+{
+    try {
+        std::unique_ptr<CVelvetineFilter> machine(
+            new CVelvetineFilter(processContext->host, machineDescription));
+        CTidegateAdapter* adapter = new CTidegateAdapter(machine.get(), callback);
+        machine.release();  // the adapter owns it now
+        return adapter;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+extern "C" AEffect* VSTPluginMain(audioMasterCallback callback)
+{
+    AdoptLoadedModule();
+    // Without a callback no machine could ask the host anything, and binding the process's
+    // one host interface to nothing would break every later instance.
+    if (!callback)
+        return nullptr;
+    if (!processContext) {
+        try {
+            CreateProcessState(callback);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+    }
+    CTidegateAdapter* adapter = CreateInstance(callback);
+    return adapter ? adapter->getAeffect() : nullptr;
+}
+
+const ProcessContext* CurrentProcessContext()
+{
+    return processContext;
+}
+
+CVelvetineFilterInfo* CurrentMachineDescription()
+{
+    return machineDescription;
+}

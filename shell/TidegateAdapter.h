@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+
+#include "framework/Machine.h"
+#include "shell/AEffEditor.h"
+#include "shell/AudioEffectX.h"
+
+class CPort;
+
+// Binds one machine to the VST 2.x interface. The adapter owns the machine and the effect
+// record the host holds, and is its own editor: editor requests go to the machine, which
+// builds the actual window.
+class CTidegateAdapter : public AudioEffectX, public AEffEditor {
+public:
+    static constexpr int32_t kUniqueID = VstFourCharCode('Q', 'M', 'V', 'L');
+    static constexpr const char* kVendor = "Fernhollowstudios";
+
+    // Takes ownership of the machine.
+    CTidegateAdapter(CMachine* machine, audioMasterCallback hostCallback);
+    ~CTidegateAdapter() override;
+
+    // Serves as the effect's close and the editor's close alike: forgets the editor window.
+    void close() override;
+
+    void setSampleRate(float rate) override;
+    void setBlockSize(int32_t frames) override;
+    void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
+    void processDoubleReplacing(double** inputs, double** outputs,
+                                int32_t sampleFrames) override;
+
+    void setParameter(int32_t index, float value) override;
+    float getParameter(int32_t index) override;
+    void setParameterAutomated(int32_t index, float value) override;
+    int32_t getProgram() override;
+    void setProgram(int32_t program) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    void getParameterDisplay(int32_t index, char* text) override;
+    void getParameterName(int32_t index, char* text) override;
+    bool getProgramNameIndexed(int32_t category, int32_t index, char* text) override;
+    bool beginSetProgram() override;
+    bool endSetProgram() override;
+    int32_t beginLoadBank(void* bank) override { return 1; }
+    int32_t beginLoadProgram(void* program) override { return 1; }
+    int32_t processEvents(VstEvents* events) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+
+    bool getRect(ERect** rect) override;
+    bool open(void* parentWindow) override;
+    using AudioEffectX::open;
+
+    CMachine* Machine() const { return machine; }
+    CPort* InputPort() const { return inputPort; }
+    CPort* OutputPort() const { return outputPort; }
+    NativeWindow EditorWindow() const { return editorWindow; }
+    int32_t LastFrames() const { return lastFrames; }
+    audioMasterCallback HostCallbackCopy() const { return hostCallback; }
+
+private:
+    void ScanPorts();
+    // Keeps the machine's block length equal to the host's frame count.
+    void FollowFrameCount(int32_t frames);
+    template <typename Sample>
+    void ProcessBlock(Sample** inputs, Sample** outputs, int32_t sampleFrames);
+    void QueueMidiEvent(const VstMidiEvent& event);
+
+    CMachine* machine;
+    audioMasterCallback hostCallback;
+    CPort* inputPort;
+    CPort* outputPort;
+    NativeWindow editorWindow;
+    int32_t lastFrames;
+    ERect editorRect;
+};

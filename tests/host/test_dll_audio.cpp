@@ -1,0 +1,231 @@
+// Audio through the DLL in both precisions: the output is the designed filter, whatever the
+// block sizes, and replaces what the host's buffers held.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "tests/host/BuiltPlugin.h"
+#include "tests/host/FilterExpectation.h"
+#include "tests/host/PluginInstance.h"
+
+namespace {
+
+constexpr double kDoubleTolerance = 1e-12;
+constexpr double kFloatTolerance = 5e-7;  // a float's rounding at magnitudes up to 8
+
+template <typename Sample>
+double Tolerance();
+template <>
+double Tolerance<double>() { return kDoubleTolerance; }
+template <>
+double Tolerance<float>() { return kFloatTolerance; }
+
+template <typename Sample>
+std::vector<Sample> Noise(size_t length, unsigned seed)
+{
+    std::mt19937 generator(seed);
+    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+    std::vector<Sample> samples(length);
+    for (Sample& sample : samples)
+        sample = static_cast<Sample>(uniform(generator));
+    return samples;
+}
+
+// A stereo signal run through one instance block by block; `beforeBlock` runs before each.
+template <typename Sample, typename BeforeBlock>
+void RunInBlocks(PluginInstance& plugin, const std::vector<Sample> (&input)[2],
+                 std::vector<Sample> (&output)[2], const std::vector<int>& blockSizes,
+                 BeforeBlock beforeBlock)
+{
+    output[0].clear();
+    output[1].clear();
+    size_t position = 0;
+    for (size_t b = 0; b < blockSizes.size(); ++b) {
+        const int frames = blockSizes[b];
+        beforeBlock(b);
+        StereoBlock<Sample> block(frames, Sample(7));
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < frames; ++i)
+                block.in[c][i] = input[c][position + i];
+        plugin.Process(block);
+        for (int c = 0; c < 2; ++c)
+            output[c].insert(output[c].end(), block.out[c].begin(), block.out[c].end());
+        position += static_cast<size_t>(frames);
+    }
+}
+
+template <typename Sample>
+void ExpectMatchesDesign(const std::vector<Sample>& output, const std::vector<Sample>& input,
+                         int prototype, const char* what)
+{
+    const std::vector<double> expected =
+        ExpectedFilterOutput(std::vector<double>(input.begin(), input.end()), prototype);
+    ASSERT_EQ(output.size(), expected.size()) << what;
+    int reported = 0;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        if (std::fabs(static_cast<double>(output[i]) - expected[i]) > Tolerance<Sample>() &&
+            reported++ < 5)
+            ADD_FAILURE() << what << ": frame " << i << " is " << output[i] << ", the design gives "
+                          << expected[i];
+    }
+}
+
+template <typename Sample>
+class DllAudio : public ::testing::Test {};
+using Precisions = ::testing::Types<float, double>;
+TYPED_TEST_SUITE(DllAudio, Precisions);
+
+TYPED_TEST(DllAudio, ImpulseResponseIsEveryFthCoefficientScaledByTheGain)
+{
+    ASSERT_PLUGIN_LOADED();
+    for (int prototype = 0; prototype < kPrototypeCount; ++prototype) {
+        SCOPED_TRACE("prototype " + std::to_string(prototype));
+        PluginInstance plugin(BuiltPlugin().Entry(), ProgramHost());
+        plugin.Start();
+        plugin.SetParameter(0, ParameterForPrototype(prototype));
+        StereoBlock<TypeParam> block(64, TypeParam(7));
+        block.in[0][0] = TypeParam(1);
+        block.in[1][5] = TypeParam(0.5);
+        plugin.Process(block);
+
+        const PrototypeDesign& design = DesignedPrototype(prototype);
+        const int factor = PrototypeFactor(prototype);
+        for (int frame = 0; frame < 64; ++frame) {
+            const double left = frame <= 16 ? design.gain * design.coefficients[frame * factor] : 0.0;
+            const int j = frame - 5;
+            const double right =
+                j >= 0 && j <= 16 ? 0.5 * design.gain * design.coefficients[j * factor] : 0.0;
+            EXPECT_NEAR(block.out[0][frame], left, Tolerance<TypeParam>()) << "left frame " << frame;
+            EXPECT_NEAR(block.out[1][frame], right, Tolerance<TypeParam>()) << "right frame " << frame;
+        }
+        EXPECT_EQ(block.out[0][17], TypeParam(0));
+        EXPECT_EQ(block.out[1][4], TypeParam(0));
+    }
+}
+
+TYPED_TEST(DllAudio, ChangingFrameCountsKeepTheSignalWhole)
+{
+    ASSERT_PLUGIN_LOADED();
+    const std::vector<int> blocks{512, 300, 512, 0, 1, 4096};
+    const size_t total = 512 + 300 + 512 + 0 + 1 + 4096;
+    const std::vector<TypeParam> input[2] = {Noise<TypeParam>(total, 1), Noise<TypeParam>(total, 2)};
+    for (int prototype : {1, 4}) {
+        SCOPED_TRACE("prototype " + std::to_string(prototype));
+        PluginInstance plugin(BuiltPlugin().Entry(), ProgramHost());
+        plugin.Start();
+        plugin.SetParameter(0, ParameterForPrototype(prototype));
+        std::vector<TypeParam> output[2];
+        RunInBlocks(plugin, input, output, blocks, [](size_t) {});
+        ExpectMatchesDesign(output[0], input[0], prototype, "left");
+        ExpectMatchesDesign(output[1], input[1], prototype, "right");
+    }
+}
+
+TYPED_TEST(DllAudio, HostBlockSizeBetweenBlocksChangesNothingAudible)
+{
+    ASSERT_PLUGIN_LOADED();
+    const std::vector<int> blocks{512, 512, 64, 64, 100, 512};
+    const std::vector<intptr_t> blockSizeBefore{0, 1024, 64, 2048, 0, 512};
+    const size_t total = 512 + 512 + 64 + 64 + 100 + 512;
+    const std::vector<TypeParam> input[2] = {Noise<TypeParam>(total, 3), Noise<TypeParam>(total, 4)};
+
+    PluginInstance split(BuiltPlugin().Entry(), ProgramHost());
+    split.Start();
+    split.SetParameter(0, ParameterForPrototype(2));
+    std::vector<TypeParam> output[2];
+    RunInBlocks(split, input, output, blocks, [&](size_t b) {
+        if (blockSizeBefore[b] > 0)
+            split.Dispatch(effSetBlockSize, 0, blockSizeBefore[b]);
+    });
+
+    PluginInstance whole(BuiltPlugin().Entry(), ProgramHost());
+    whole.Start();
+    whole.SetParameter(0, ParameterForPrototype(2));
+    std::vector<TypeParam> reference[2];
+    RunInBlocks(whole, input, reference, {static_cast<int>(total)}, [](size_t) {});
+
+    EXPECT_EQ(output[0], reference[0]);
+    EXPECT_EQ(output[1], reference[1]);
+    ExpectMatchesDesign(output[0], input[0], 2, "left");
+}
+
+TYPED_TEST(DllAudio, OutputsAreReplacedNotAddedTo)
+{
+    ASSERT_PLUGIN_LOADED();
+    PluginInstance plugin(BuiltPlugin().Entry(), ProgramHost());
+    plugin.Start();
+    StereoBlock<TypeParam> silence(256, TypeParam(7));
+    plugin.Process(silence);
+    for (int c = 0; c < 2; ++c)
+        for (TypeParam sample : silence.out[c])
+            ASSERT_EQ(sample, TypeParam(0));
+}
+
+TEST(DllAudioBoundary, FloatInputReachesTheFilterAsTheNearestFloat)
+{
+    ASSERT_PLUGIN_LOADED();
+    const int frames = 64;
+    PluginInstance single(BuiltPlugin().Entry(), ProgramHost());
+    PluginInstance widened(BuiltPlugin().Entry(), ProgramHost());
+    PluginInstance exact(BuiltPlugin().Entry(), ProgramHost());
+    for (PluginInstance* plugin : {&single, &widened, &exact}) {
+        plugin->Start();
+        plugin->SetParameter(0, ParameterForPrototype(3));
+    }
+    StereoBlock<float> a(frames);
+    StereoBlock<double> b(frames);
+    StereoBlock<double> c(frames);
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < frames; ++i) {
+            a.in[ch][i] = 0.1f;
+            b.in[ch][i] = static_cast<double>(0.1f);
+            c.in[ch][i] = 0.1;
+        }
+    single.Process(a);
+    widened.Process(b);
+    exact.Process(c);
+    int distinguishable = 0;
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < frames; ++i) {
+            ASSERT_EQ(a.out[ch][i], static_cast<float>(b.out[ch][i])) << "frame " << i;
+            distinguishable += b.out[ch][i] != c.out[ch][i];
+        }
+    // The double nearest 0.1 gives a different result, so the comparison above can tell.
+    EXPECT_GT(distinguishable, 0);
+}
+
+TEST(DllAudioBoundary, NoFramesNeedNoBuffersAndNegativeCountsAreNone)
+{
+    ASSERT_PLUGIN_LOADED();
+    PluginInstance plugin(BuiltPlugin().Entry(), ProgramHost());
+    plugin.Start();
+    plugin.Process(static_cast<float**>(nullptr), nullptr, 0);
+    plugin.Process(static_cast<double**>(nullptr), nullptr, 0);
+    plugin.Process(static_cast<float**>(nullptr), nullptr, -1);
+    plugin.Process(static_cast<double**>(nullptr), nullptr, -4096);
+    plugin.Process(static_cast<float**>(nullptr), nullptr, INT32_MIN);
+    // Still an ordinary instance afterwards.
+    StereoBlock<double> block(32);
+    block.in[0][0] = 1.0;
+    plugin.Process(block);
+    EXPECT_NEAR(block.out[0][0], DesignedPrototype(0).gain * DesignedPrototype(0).coefficients[0],
+                kDoubleTolerance);
+}
+
+TEST(DllAudioBoundary, AccumulatingProcessLeavesTheOutputsAlone)
+{
+    ASSERT_PLUGIN_LOADED();
+    PluginInstance plugin(BuiltPlugin().Entry(), ProgramHost());
+    plugin.Start();
+    StereoBlock<float> block(16, 3.0f);
+    block.in[0][0] = 1.0f;
+    plugin.Effect()->process(plugin.Effect(), block.Inputs(), block.Outputs(), 16);
+    for (int c = 0; c < 2; ++c)
+        for (float sample : block.out[c])
+            EXPECT_EQ(sample, 3.0f);
+}
+
+}  // namespace
