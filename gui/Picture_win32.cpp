@@ -23,7 +23,10 @@ void WriteDib(const CPicture& source, CBackBuffer& target, int width, int height
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
-    SetDIBits(target.memoryDC, target.bitmap, 0, UINT(height), rows.data(), &info, DIB_RGB_COLORS);
+    // Written through the memory DC the bitmap is selected into: SetDIBits is documented
+    // only for bitmaps that are not selected into any DC.
+    SetDIBitsToDevice(target.memoryDC, 0, 0, DWORD(width), DWORD(height), 0, 0, 0, UINT(height),
+                      rows.data(), &info, DIB_RGB_COLORS);
 }
 
 }  // namespace
