@@ -59,6 +59,11 @@ intptr_t RecordingHost::Receive(int slot, const HostCallRecord& call)
     return host ? host->Answer(call) : 0;  // a host that is gone answers nothing
 }
 
+namespace {
+constexpr int32_t kAudioMasterVersion = 1;
+constexpr intptr_t kHostVstVersion = 2400;
+}  // namespace
+
 intptr_t RecordingHost::Answer(const HostCallRecord& call)
 {
     std::function<void(const HostCallRecord&)> observe;
@@ -72,6 +77,8 @@ intptr_t RecordingHost::Answer(const HostCallRecord& call)
             answer = sampleRate;
         else if (call.opcode == audioMasterGetBlockSize)
             answer = blockSize;
+        else if (call.opcode == kAudioMasterVersion)
+            answer = kHostVstVersion;  // plug-ins from elsewhere may refuse an older host
     }
     if (observe)
         observe(call);

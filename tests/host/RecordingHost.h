@@ -20,7 +20,7 @@ struct HostCallRecord {
 };
 
 // A host callback that records every call and answers the sample rate and block size (44100
-// and 512 unless told otherwise) and 0 to everything else. Callbacks are plain functions
+// and 512 unless told otherwise), VST version 2400, and 0 to everything else. Callbacks are plain functions
 // without a context pointer, so each RecordingHost takes one of a fixed set of callback
 // functions for its lifetime: hosts alive at the same time have distinct callbacks.
 // Thread-safe: the plug-in may call from any thread.
