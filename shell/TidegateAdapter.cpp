@@ -1,6 +1,7 @@
 #include "shell/TidegateAdapter.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "framework/AudioBuffer.h"
 #include "framework/ControlBuffer.h"
@@ -38,6 +39,22 @@ void CopyIn(Sample** inputs, CAudioBuffer& buffer, int32_t frames)
     }
 }
 
+// A 64-bit sample as the host's sample type. The filter overshoots by up to about 2.44
+// times its input, so full-scale 32-bit input can leave the float range: such samples
+// become the largest float of their sign instead of infinity. NaN passes unchanged.
+template <typename Sample>
+Sample ToHostSample(double value)
+{
+    return static_cast<Sample>(value);
+}
+
+template <>
+float ToHostSample<float>(double value)
+{
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    return static_cast<float>(value > kLargest ? kLargest : value < -kLargest ? -kLargest : value);
+}
+
 // Narrows (or copies) the machine's samples over the host's; the host's buffers are
 // overwritten, never added to.
 template <typename Sample>
@@ -49,7 +66,7 @@ void CopyOut(const CAudioBuffer& buffer, Sample** outputs, int32_t frames)
         const double* source = buffer.channel[channel];
         Sample* target = outputs[channel];
         for (int32_t i = 0; i < frames; ++i)
-            target[i] = static_cast<Sample>(source[i]);
+            target[i] = ToHostSample<Sample>(source[i]);
     }
 }
 
