@@ -43,7 +43,7 @@ CVelvetineFilter::CVelvetineFilter(CHost* host, CVelvetineFilterInfo* descriptio
     portCount = kPortCount;
     controlCount = kControlCount;
 
-    controlValues = new double[kControlCount];
+    controlValues = new std::atomic<double>[kControlCount];
     for (int i = 0; i < kControlCount; ++i)
         SetControl(i, kControlDefaults[i]);
 }
@@ -88,7 +88,7 @@ int CVelvetineFilter::PrototypeIndex(double value)
 void CVelvetineFilter::Process()
 {
     // Read once: a change made from another thread during the block applies to the next.
-    const int index = PrototypeIndex(controlValues[kOversampling]);
+    const int index = PrototypeIndex(controlValues[kOversampling].load(std::memory_order_relaxed));
     const CAudioBuffer& input = *ports[kLineIn]->audio;
     CAudioBuffer& output = *ports[kLineOut]->audio;
     const int frames = std::min({blockLength, input.length, output.length});
@@ -98,14 +98,15 @@ void CVelvetineFilter::Process()
 
 double CVelvetineFilter::GetControl(int index)
 {
-    return index == kOversampling ? controlValues[kOversampling] : 0.0;
+    return index == kOversampling ? controlValues[kOversampling].load(std::memory_order_relaxed)
+                                   : 0.0;
 }
 
 void CVelvetineFilter::SetControl(int index, double value)
 {
     if (index != kOversampling)
         return;
-    controlValues[kOversampling] = value;
+    controlValues[kOversampling].store(value, std::memory_order_relaxed);
     if (editor)
         UpdateEditor();
 }

@@ -5,6 +5,8 @@
 
 #include "framework/Machine.h"
 
+static_assert(std::atomic<double>::is_always_lock_free, "control values must not lock");
+
 class CStereoFir;
 class CVelvetineFilterInfo;
 class CVelvetineFilterGUI;
@@ -44,7 +46,9 @@ private:
 
     int sampleRate;
     int blockLength;
-    double* controlValues;
+    // Written by host and editor threads while Process reads it on the audio thread: a
+    // lock-free atomic, so neither side waits and no read is torn.
+    std::atomic<double>* controlValues;
     CStereoFir** bank;
     // Host threads test the pointer without a lock and hand redraws to the editor under
     // editorSwap, which is held only to swap the pointer or to post a redraw, never while

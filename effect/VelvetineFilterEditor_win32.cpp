@@ -64,7 +64,7 @@ void CVelvetineFilter::UpdateEditor()
     // lock; on it, the redraw runs without the lock, as in RefreshEditor.
     if (current->OnWindowThread())
         hold.unlock();
-    current->ShowValue(controlValues[kOversamplingControl]);
+    current->ShowValue(controlValues[kOversamplingControl].load(std::memory_order_relaxed));
 }
 
 void CVelvetineFilter::DeleteEditor()
