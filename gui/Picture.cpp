@@ -24,6 +24,18 @@ int WrapIndex(int64_t value, int divisor)
     return int(remainder < 0 ? remainder + divisor : remainder);
 }
 
+// Moves a span's start forward to `limit` when it lies before it, shortening the span and
+// moving the start of the span it is paired with (source or destination) by as much.
+void CutStart(int64_t& start, int64_t limit, int64_t& extent, int64_t& partnerStart)
+{
+    if (start >= limit)
+        return;
+    const int64_t cut = limit - start;
+    start = limit;
+    extent -= cut;
+    partnerStart += cut;
+}
+
 uint8_t Blend(uint8_t source, uint8_t destination, double t)
 {
     return uint8_t(source * t + destination * (1.0 - t));
@@ -88,29 +100,13 @@ void CPicture::Draw(CPicture& destination, int dx, int dy, int sx, int sy, int w
     Area to{dx, dy, w, h};
     Area from{sx, sy, w, h};
     // Cut at the source's edges: what lies outside it does not exist.
-    if (from.x < 0) {
-        to.w += from.x;
-        to.x -= from.x;
-        from.x = 0;
-    }
-    if (from.y < 0) {
-        to.h += from.y;
-        to.y -= from.y;
-        from.y = 0;
-    }
+    CutStart(from.x, 0, to.w, to.x);
+    CutStart(from.y, 0, to.h, to.y);
     to.w = std::min<int64_t>(to.w, width - from.x);
     to.h = std::min<int64_t>(to.h, height - from.y);
     // Then at the destination's edges.
-    if (to.x < 0) {
-        to.w += to.x;
-        from.x -= to.x;
-        to.x = 0;
-    }
-    if (to.y < 0) {
-        to.h += to.y;
-        from.y -= to.y;
-        to.y = 0;
-    }
+    CutStart(to.x, 0, to.w, from.x);
+    CutStart(to.y, 0, to.h, from.y);
     to.w = std::min<int64_t>(to.w, d.width - to.x);
     to.h = std::min<int64_t>(to.h, d.height - to.y);
     if (to.w < 1 || to.h < 1)
@@ -119,16 +115,8 @@ void CPicture::Draw(CPicture& destination, int dx, int dy, int sx, int sy, int w
     if (to.x > d.clipRight || to.x + to.w - 1 < d.clipLeft || to.y > d.clipBottom ||
         to.y + to.h - 1 < d.clipTop)
         return;
-    if (to.x < d.clipLeft) {
-        from.x += d.clipLeft - to.x;
-        to.w -= d.clipLeft - to.x;
-        to.x = d.clipLeft;
-    }
-    if (to.y < d.clipTop) {
-        from.y += d.clipTop - to.y;
-        to.h -= d.clipTop - to.y;
-        to.y = d.clipTop;
-    }
+    CutStart(to.x, d.clipLeft, to.w, from.x);
+    CutStart(to.y, d.clipTop, to.h, from.y);
     to.w = std::min<int64_t>(to.w, d.clipRight - to.x + 1);
     to.h = std::min<int64_t>(to.h, d.clipBottom - to.y + 1);
 
