@@ -1,6 +1,7 @@
 #include "shell/TidegateAdapter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "framework/AudioBuffer.h"
@@ -40,8 +41,9 @@ void CopyIn(Sample** inputs, CAudioBuffer& buffer, int32_t frames)
 }
 
 // A 64-bit sample as the host's sample type. The filter overshoots by up to about 2.44
-// times its input, so full-scale 32-bit input can leave the float range: such samples
-// become the largest float of their sign instead of infinity. NaN passes unchanged.
+// times its input, so full-scale 32-bit input can leave the float range: such finite
+// samples become the largest float of their sign instead of infinity. A genuine infinity
+// (the host sent one) stays infinite and NaN passes unchanged, as rounding gives them.
 template <typename Sample>
 Sample ToHostSample(double value)
 {
@@ -52,6 +54,8 @@ template <>
 float ToHostSample<float>(double value)
 {
     constexpr double kLargest = std::numeric_limits<float>::max();
+    if (std::isinf(value))
+        return static_cast<float>(value);
     return static_cast<float>(value > kLargest ? kLargest : value < -kLargest ? -kLargest : value);
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 #include "framework/AudioBuffer.h"
@@ -123,6 +125,24 @@ TEST(AdapterAudio, OutputsAreReplacedAndRoundedToNearestFloat)
     EXPECT_EQ(block.out[0][1], static_cast<float>(static_cast<double>(0.2f) * 2.0 + 0.25));
     EXPECT_EQ(block.out[1][0], -1.75f);
     EXPECT_EQ(block.out[1][1], 0.25f);
+}
+
+// Finite results beyond the float range saturate; infinities and NaN keep what they are.
+TEST(AdapterAudio, NarrowingSaturatesFiniteOverflowButKeepsInfinityAndNaN)
+{
+    AdapterHarness h;
+    constexpr float kMax = std::numeric_limits<float>::max();
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    Block<float> block(3);
+    block.in[0] = {kMax, kInf, std::numeric_limits<float>::quiet_NaN()};
+    block.in[1] = {-kMax, -kInf, 1.0f};
+    h.Effect()->processReplacing(h.Effect(), block.Inputs(), block.Outputs(), 3);
+    EXPECT_EQ(block.out[0][0], kMax);
+    EXPECT_EQ(block.out[1][0], -kMax);
+    EXPECT_EQ(block.out[0][1], kInf);
+    EXPECT_EQ(block.out[1][1], -kInf);
+    EXPECT_TRUE(std::isnan(block.out[0][2]));
+    EXPECT_EQ(block.out[1][2], 2.25f);
 }
 
 TEST(AdapterAudio, DoublePrecisionPassesSamplesUnchanged)
