@@ -1,5 +1,7 @@
 #include "effect/VelvetineFilter.h"
 
+#include <memory>
+
 #include <windows.h>
 
 #include "effect/VelvetineFilterGUI.h"
@@ -17,22 +19,27 @@ const int kOversamplingControl = 0;
 
 NativeWindow CVelvetineFilter::OpenEditor(NativeWindow parent)
 {
-    // Without a real parent window there is nothing to build in; creating the window
-    // anyway would end the host's process through the window-creation failure.
+    // The old editor goes first, and the parent is looked at only afterwards: the host may
+    // hand over the old editor's own window or one inside it, which its deletion destroys.
+    DeleteEditor();
     HWND parentWindow = static_cast<HWND>(parent);
     if (!parentWindow || !IsWindow(parentWindow))
         return nullptr;
-    DeleteEditor();
-    CVelvetineFilterGUI* created = new CVelvetineFilterGUI(parentWindow, this, description);
+    // The parent can still vanish before the editor's window exists (another thread may
+    // destroy it), so a build that fails is declined, not fatal: the host keeps running.
+    std::unique_ptr<CVelvetineFilterGUI> created(new CVelvetineFilterGUI(parentWindow, this, description));
+    if (!created->IsBuilt())
+        return nullptr;
     {
         std::lock_guard<std::mutex> hold(editorSwap);
-        editor = created;
+        editor = created.get();
     }
+    CVelvetineFilterGUI* current = created.release();
     // A change made on a host thread while the editor was being built did not reach it.
     const double value = GetControl(kOversamplingControl);
-    if (created->Selected() != PrototypeIndex(value))
-        created->ShowValue(value);
-    return created->window;
+    if (current->Selected() != PrototypeIndex(value))
+        current->ShowValue(value);
+    return current->window;
 }
 
 void CVelvetineFilter::RefreshEditor()

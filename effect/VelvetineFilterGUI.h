@@ -22,6 +22,8 @@ public:
     };
 
     // Builds the editor in `parent`, showing the machine's current value, and shows it.
+    // The host's window may be gone or no window at all: then IsBuilt() is false, the
+    // editor holds no window or GDI object, and the caller deletes it.
     CVelvetineFilterGUI(HWND parent, CVelvetineFilter* machine, CVelvetineFilterInfo* description);
 
     void OnLeftDown(int x, int y) override;

@@ -16,7 +16,8 @@ const int kButtonPitch = 40;  // also the distance between faces in the button s
 }  // namespace
 
 CVelvetineFilterGUI::CVelvetineFilterGUI(HWND parent, CVelvetineFilter* filter, CVelvetineFilterInfo* info)
-    : CLiteContainer(parent, EditorWidth(info), EditorHeight(info), info->backgroundPicture),
+    : CLiteContainer(parent, EditorWidth(info), EditorHeight(info), info->backgroundPicture,
+                     OnBuildFailure::Decline),
       buttons(),
       selected(0),
       machine(filter),
@@ -29,6 +30,8 @@ CVelvetineFilterGUI::CVelvetineFilterGUI(HWND parent, CVelvetineFilter* filter, 
         const int left = kFirstButtonLeft + kButtonPitch * i;
         buttons[i] = {left, kButtonTop, left + kButtonSize - 1, kButtonTop + kButtonSize - 1};
     }
+    if (!IsBuilt())
+        return;
     Update(0, 0, width, height);
     Show(SW_SHOW);
 }

@@ -33,7 +33,17 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 // destructor), hence the protected destructor.
 class CControl {
 public:
-    CControl(HWND parent, int width, int height);
+    // What construction does when the window, its DC or the back buffer cannot be made:
+    // end the process through the fatal report, or give up quietly, holding nothing
+    // (IsBuilt() false), for a caller that can decline, as an editor asked for in a window
+    // the host owns can.
+    enum class OnBuildFailure { Fatal, Decline };
+
+    CControl(HWND parent, int width, int height, OnBuildFailure onFailure = OnBuildFailure::Fatal);
+
+    // Whether the window, its DC and the back buffer all exist. Always true after a
+    // construction that reports failures as fatal.
+    bool IsBuilt() const;
 
     virtual void Show(int command);
     virtual void ShowNormal();
@@ -96,7 +106,9 @@ protected:
     ~CControl();
 
 private:
-    void CreateNativeWindow(HWND parent);
+    bool CreateNativeWindow(HWND parent, OnBuildFailure onFailure);
+    bool CreateBackBuffer();
+    void ReleaseNativeParts();
     LRESULT PaintNonClient(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT ColourEditControl(HDC dc);
     LRESULT ColourScrollBar(HDC dc);

@@ -131,7 +131,7 @@ void CBackBuffer::Reallocate(int newWidth, int newHeight)
 
 // ---------------------------------------------------------------------------------------
 
-CControl::CControl(HWND parent, int controlWidth, int controlHeight)
+CControl::CControl(HWND parent, int controlWidth, int controlHeight, OnBuildFailure onFailure)
     : x(0),
       y(0),
       width(controlWidth),
@@ -149,16 +149,30 @@ CControl::CControl(HWND parent, int controlWidth, int controlHeight)
       frameStyle(1),
       backBuffer(nullptr)
 {
-    CreateNativeWindow(parent);
+    const bool declines = onFailure == OnBuildFailure::Decline;
+    if (!CreateNativeWindow(parent, onFailure))
+        return;
     windowDC = GetDC(window);
+    if (declines && !windowDC) {
+        ReleaseNativeParts();
+        return;
+    }
     if (!fontHolder)
         AttachFontHolder(new CFontHolder(windowDC));
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    backBuffer = new CBackBuffer(windowDC, width, height);
-    drawDC = backBuffer->memoryDC;
+    if (!CreateBackBuffer() && declines)
+        ReleaseNativeParts();
 }
 
-CControl::~CControl()
+CControl::~CControl() { ReleaseNativeParts(); }
+
+bool CControl::IsBuilt() const
+{
+    return window && windowDC && backBuffer && backBuffer->memoryDC && backBuffer->bitmap &&
+           backBuffer->previousBitmap;
+}
+
+void CControl::ReleaseNativeParts()
 {
     if (ownsFontHolder && fontHolder)
         delete fontHolder;
@@ -170,17 +184,29 @@ CControl::~CControl()
         DestroyWindow(window);
         window = nullptr;
     }
+    // The class's private DC goes with its window.
+    windowDC = nullptr;
     delete backBuffer;
     backBuffer = nullptr;
+    drawDC = nullptr;
 }
 
-void CControl::CreateNativeWindow(HWND parent)
+// A parent that is no window, or one destroyed since the caller looked at it, fails here.
+bool CControl::CreateNativeWindow(HWND parent, OnBuildFailure onFailure)
 {
     RegisterControlClass();
     window = CreateWindowExA(0, className, "", kControlWindowStyle, 0, 0, width, height, parent,
                              nullptr, ToolkitModule(), nullptr);
-    if (!window)
+    if (!window && onFailure == OnBuildFailure::Fatal)
         FatalError("CreateWindowA Failed: 0x%x", static_cast<unsigned>(GetLastError()));
+    return window != nullptr;
+}
+
+bool CControl::CreateBackBuffer()
+{
+    backBuffer = new CBackBuffer(windowDC, width, height);
+    drawDC = backBuffer->memoryDC;
+    return IsBuilt();
 }
 
 void CControl::AttachFontHolder(CFontHolder* holder)

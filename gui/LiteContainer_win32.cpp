@@ -25,8 +25,9 @@ bool ItemMeetsArea(const CLiteItem& item, int right, int bottom)
 
 }  // namespace
 
-CLiteContainer::CLiteContainer(HWND parent, int containerWidth, int containerHeight, CPicture* backgroundPicture)
-    : CControl(parent, containerWidth, containerHeight),
+CLiteContainer::CLiteContainer(HWND parent, int containerWidth, int containerHeight, CPicture* backgroundPicture,
+                               OnBuildFailure onFailure)
+    : CControl(parent, containerWidth, containerHeight, onFailure),
       background(nullptr),
       canvas(nullptr),
       firstItem(nullptr),

@@ -220,6 +220,47 @@ TEST(ControlWindow, DestructionDetachesAndDestroysTheWindow)
     EXPECT_FALSE(IsWindow(window));
 }
 
+// A control whose window or back buffer cannot be made: by default the fatal report, and
+// for a caller that declines, a control that holds nothing and leaves no window behind.
+class DecliningControl : public CControl {
+public:
+    DecliningControl(HWND parent, int w, int h) : CControl(parent, w, h, OnBuildFailure::Decline) {}
+    ~DecliningControl() = default;
+};
+
+void ExpectHoldsNothing(const DecliningControl& control)
+{
+    EXPECT_FALSE(control.IsBuilt());
+    EXPECT_EQ(control.window, nullptr);
+    EXPECT_EQ(control.windowDC, nullptr);
+    EXPECT_EQ(control.backBuffer, nullptr);
+    EXPECT_EQ(control.drawDC, nullptr);
+    EXPECT_EQ(control.fontHolder, nullptr);
+}
+
+TEST(ControlWindow, AParentThatIsGoneIsFatalUnlessTheCallerDeclines)
+{
+    HWND gone = nullptr;
+    {
+        ParentWindow parent;
+        gone = parent.handle;
+    }
+    EXPECT_EQ(testgui::FatalMessageOf([&] { ProbeControl control(gone, 50, 50); }), "CreateWindowA Failed: 0x578");
+    DecliningControl declined(gone, 50, 50);
+    ExpectHoldsNothing(declined);
+    ParentWindow parent;
+    DecliningControl built(parent.handle, 50, 50);
+    EXPECT_TRUE(built.IsBuilt());
+}
+
+TEST(ControlWindow, ABackBufferThatCannotBeMadeTakesTheWindowWithIt)
+{
+    ParentWindow parent;
+    DecliningControl tooLarge(parent.handle, 1 << 20, 1 << 20);
+    ExpectHoldsNothing(tooLarge);
+    EXPECT_EQ(GetWindow(parent.handle, GW_CHILD), nullptr) << "the window outlived the failed build";
+}
+
 TEST(ControlPainting, PaintCopiesTheWholeBackBufferToTheWindow)
 {
     ParentWindow parent;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <regex>
 #include <thread>
@@ -309,6 +310,56 @@ TEST(Editor, NoParentWindowNoEditor)
     ASSERT_EQ(children.size(), 1u);
     EXPECT_EQ(ShownSelection(children[0], Art()), 2);
     plugin.Dispatch(effEditClose);
+}
+
+// Each of these parents is destroyed before the editor's window could be made in it: the
+// old editor's own window and one inside it go with the old editor, the last is gone
+// already. The host hears 0, nothing is left, and the instance works on.
+TEST(Editor, ParentsGoneByTheTimeOfBuildingGetNoEditorAndLeaveNothing)
+{
+    ASSERT_PLUGIN_LOADED();
+    OpenEditor editor;
+    ASSERT_NE(editor.window, nullptr);
+    auto plainChild = [](HWND parent) {
+        return CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 8, 8, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    };
+    auto openIn = [&](HWND parent) {
+        const intptr_t answer = editor.plugin.Dispatch(effEditOpen, 0, 0, parent);
+        PumpMessages();
+        return answer;
+    };
+
+    EXPECT_EQ(openIn(editor.window), 0);
+    EXPECT_FALSE(IsWindow(editor.window));
+    EXPECT_TRUE(ChildWindows(editor.parent.handle).empty());
+
+    ASSERT_EQ(openIn(editor.parent.handle), 0);
+    std::vector<HWND> children = ChildWindows(editor.parent.handle);
+    ASSERT_EQ(children.size(), 1u);
+    HWND inside = plainChild(children[0]);
+    ASSERT_NE(inside, nullptr);
+    EXPECT_EQ(openIn(inside), 0);
+    EXPECT_TRUE(ChildWindows(editor.parent.handle).empty());
+
+    HWND gone = plainChild(editor.parent.handle);
+    DestroyWindow(gone);
+    EXPECT_EQ(openIn(gone), 0);
+    EXPECT_TRUE(ChildWindows(editor.parent.handle).empty());
+
+    // Still a working instance: a good window gets an editor whose press reaches the host,
+    // and the filter passes a constant unchanged.
+    ProgramHost().ClearCalls();
+    openIn(editor.parent.handle);
+    children = ChildWindows(editor.parent.handle);
+    ASSERT_EQ(children.size(), 1u);
+    EXPECT_TRUE(IsWindowVisible(children[0]));
+    PressButton(children[0], 3);
+    EXPECT_EQ(AutomationFor(ProgramHost(), editor.plugin.Effect()).size(), 1u);
+    EXPECT_EQ(editor.plugin.GetParameter(0), 0.75f);
+    StereoBlock<float> block(256);
+    std::fill(block.in[0].begin(), block.in[0].end(), 0.5f);
+    editor.plugin.Process(block);
+    EXPECT_NEAR(block.out[0].back(), 0.5f, 1e-5f);
 }
 
 TEST(Editor, ClosingTheInstanceTakesItsEditorWindow)
