@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
+#include <string>
 
+#include "tests/host/ModalWindowWatch.h"
 #include "tests/host/OpcodeNames.h"
 #include "tests/host/PluginLibrary.h"
 #include "tests/host/RecordingHost.h"
@@ -36,3 +39,24 @@ public:
 
 static ::testing::Environment* const hostOpcodesCheck =
     ::testing::AddGlobalTestEnvironment(new HostOpcodesCheck);
+
+// No test of the plug-in waits behind a box: one that appears fails the running test with
+// its caption and text within a second or so, and is closed. The watch is never destroyed:
+// boxes may come from static destructors too.
+inline ModalWindowWatch& ProgramModalWindowWatch()
+{
+    static ModalWindowWatch* watch = new ModalWindowWatch([](const std::string& box) {
+        ADD_FAILURE() << "a modal window of the process under test was shown and closed: " << box;
+        // The box may be the fatal-error report, after which the process ends at once.
+        std::fflush(stdout);
+    });
+    return *watch;
+}
+
+class ModalWindowWatchStart : public ::testing::Environment {
+public:
+    void SetUp() override { ProgramModalWindowWatch(); }
+};
+
+static ::testing::Environment* const modalWindowWatchStart =
+    ::testing::AddGlobalTestEnvironment(new ModalWindowWatchStart);
