@@ -1,6 +1,8 @@
 // The built DLL as a hostile host drives it: a million random dispatcher calls with random
-// opcodes and arguments (the editor opcodes with null, with pointers that are no window
-// and with a real window), interleaved with parameter and processing calls of random frame
+// opcodes and arguments (the editor opcodes with null, with pointers and small integers
+// that are no window, with a real window, and with windows that are gone by the time the
+// editor is built: the previous editor's own, one inside it, one destroyed just before),
+// interleaved with parameter and processing calls of random frame
 // counts in both precisions. Nothing may crash, write outside what it was given, or give
 // a non-finite sample; afterwards the instance's filter answers as a fresh one does, and
 // closing it leaves no window behind.
@@ -27,6 +29,20 @@ AEffect* NewInstance()
     return BuiltPlugin().Entry()(ProgramHost().Callback());
 }
 
+// The editor an instance has open directly in `parent`, or null.
+HWND EditorIn(HWND parent)
+{
+    for (HWND child : editortest::ChildWindows(parent))
+        if (GetParent(child) == parent)
+            return child;
+    return nullptr;
+}
+
+HWND PlainChild(HWND parent)
+{
+    return CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 8, 8, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
 TEST(RobustDll, RandomCallsNeitherCrashNorWriteOutsideWhatTheyWereGiven)
 {
     ASSERT_PLUGIN_LOADED();
@@ -35,6 +51,16 @@ TEST(RobustDll, RandomCallsNeitherCrashNorWriteOutsideWhatTheyWereGiven)
     ParentWindow parent;
     robustness::EditorHooks hooks;
     hooks.realWindow = [&parent] { return static_cast<void*>(parent.handle); };
+    hooks.editorWindow = [&parent] { return static_cast<void*>(EditorIn(parent.handle)); };
+    hooks.childOfEditor = [&parent]() -> void* {
+        HWND editor = EditorIn(parent.handle);
+        return editor ? PlainChild(editor) : nullptr;
+    };
+    hooks.destroyedWindow = [&parent] {
+        HWND gone = PlainChild(parent.handle);
+        DestroyWindow(gone);
+        return static_cast<void*>(gone);
+    };
     hooks.pumpMessages = [] { PumpMessages(); };
 
     RunFigures figures;
@@ -66,6 +92,7 @@ TEST(RobustDll, RandomCallsNeitherCrashNorWriteOutsideWhatTheyWereGiven)
         ASSERT_TRUE(clean);
     }
     EXPECT_GE(figures.dispatcherCalls, kTotalCalls);
+    EXPECT_GT(figures.editorsInVanishingWindows, 0u);
     std::printf("random host calls: %s\n", figures.Summary().c_str());
     RecordProperty("figures", figures.Summary());
 }

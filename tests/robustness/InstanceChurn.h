@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <random>
 #include <string>
@@ -40,6 +41,8 @@ class InstanceChurn {
 public:
     InstanceChurn(const ChurnSetup& setup, uint64_t seed) : setup(setup), random(seed)
     {
+        // Rounds are fixed by the seed; a failing round is replayed by the same seed.
+        std::printf("instance churn: seed 0x%llx\n", static_cast<unsigned long long>(seed));
         for (int c = 0; c < 2; ++c) {
             in[c].assign(kLargestBlock, 0.0);
             out[c].assign(kLargestBlock, 0.0);

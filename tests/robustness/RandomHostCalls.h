@@ -11,6 +11,9 @@
 // the buffer, and effSetBlockSize gets the frame counts hosts announce. Everything else is
 // random over its whole range. The effect must not crash, must write only what each
 // opcode allows and only inside the buffers, and must keep every output sample finite.
+//
+// A run is fixed by its seed: it prints the seed when it starts, and a failure names the
+// seed and the index of the call that failed, so a run with that seed replays it.
 
 #include <gtest/gtest.h>
 
@@ -18,6 +21,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -40,10 +44,14 @@ constexpr int kLargestAnnouncedBlock = 1048576;
 constexpr int kEditorWidth = 275;
 constexpr int kEditorHeight = 120;
 
-// What the editor opcodes may be given besides null and a pointer that is no window.
+// What the editor opcodes may be given besides null and a pointer that is no window. All
+// are empty natively, where null stands in for each.
 struct EditorHooks {
-    std::function<void*()> realWindow;   // a window to build the editor in; empty natively
-    std::function<void()> pumpMessages;  // runs the thread's pending messages
+    std::function<void*()> realWindow;       // a window to build the editor in
+    std::function<void*()> editorWindow;     // the window of the editor open in it, or null
+    std::function<void*()> childOfEditor;    // a new window inside that editor, or null
+    std::function<void*()> destroyedWindow;  // a window destroyed just now
+    std::function<void()> pumpMessages;      // runs the thread's pending messages
 };
 
 struct CallMix {
@@ -59,6 +67,7 @@ struct RunFigures {
     uint64_t floatBlocks = 0;
     uint64_t doubleBlocks = 0;
     uint64_t editorsInRealWindows = 0;
+    uint64_t editorsInVanishingWindows = 0;  // the old editor's, one inside it, a destroyed one
     double worstBlockMicroseconds = 0.0;
     int worstBlockFrames = 0;
 
@@ -68,7 +77,8 @@ struct RunFigures {
         text << dispatcherCalls << " dispatcher calls, " << setParameterCalls << " setParameter, "
              << getParameterCalls << " getParameter, " << floatBlocks << " float blocks, "
              << doubleBlocks << " double blocks, " << editorsInRealWindows
-             << " editors opened in real windows; worst block " << worstBlockMicroseconds
+             << " editors opened in real windows, " << editorsInVanishingWindows
+             << " in windows gone by then; worst block " << worstBlockMicroseconds
              << " us (" << worstBlockFrames << " frames)";
         return text.str();
     }
@@ -113,7 +123,7 @@ inline bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) ==
 class RandomHostCalls {
 public:
     explicit RandomHostCalls(uint64_t seed, EditorHooks hooks = EditorHooks())
-        : random(seed), hooks(std::move(hooks)), floats(kLargestBlock), doubles(kLargestBlock)
+        : seed(seed), random(seed), hooks(std::move(hooks)), floats(kLargestBlock), doubles(kLargestBlock)
     {
     }
 
@@ -123,7 +133,10 @@ public:
     bool Run(AEffect* effect, const CallMix& mix, RunFigures& figures)
     {
         parameterZero = effect->getParameter(effect, 0);
+        std::printf("random host calls: seed 0x%llx\n", static_cast<unsigned long long>(seed));
+        std::fflush(stdout);
         for (uint64_t n = 0; n < mix.dispatcherCalls; ++n) {
+            callIndex = n;
             if (!DispatchOne(effect, figures))
                 return false;
             if (int(random() % 100) < mix.interleavedPerHundred &&
@@ -253,21 +266,38 @@ private:
         void* ptr;
         float opt;
         bool realWindow;
+        bool vanishingWindow;
     };
+
+    static void* Ask(const std::function<void*()>& hook) { return hook ? hook() : nullptr; }
 
     void ChooseEditorParent(Call& call)
     {
-        switch (random() % 3) {
+        switch (random() % 7) {
         case 0:
             call.ptr = nullptr;
             break;
         case 1:
-            // Not a window: a data address or a small integer a confused host might send.
-            call.ptr = random() % 2 ? static_cast<void*>(other.Data())
-                                    : reinterpret_cast<void*>(uintptr_t(1 + random() % 0xFFFF));
+            call.ptr = other.Data();  // data, not a window
+            break;
+        case 2:
+            // A confused host's small integer; under Wine these also name live windows.
+            call.ptr = reinterpret_cast<void*>(uintptr_t(1 + random() % 0xFFFF));
+            break;
+        case 3:
+            call.ptr = Ask(hooks.editorWindow);
+            call.vanishingWindow = call.ptr != nullptr;
+            break;
+        case 4:
+            call.ptr = Ask(hooks.childOfEditor);
+            call.vanishingWindow = call.ptr != nullptr;
+            break;
+        case 5:
+            call.ptr = Ask(hooks.destroyedWindow);
+            call.vanishingWindow = call.ptr != nullptr;
             break;
         default:
-            call.ptr = hooks.realWindow ? hooks.realWindow() : nullptr;
+            call.ptr = Ask(hooks.realWindow);
             call.realWindow = call.ptr != nullptr;
             break;
         }
@@ -275,7 +305,7 @@ private:
 
     Call RandomCall()
     {
-        Call call{RandomOpcode(), RandomIndex(), RandomValue(), nullptr, RandomFloat(), false};
+        Call call{RandomOpcode(), RandomIndex(), RandomValue(), nullptr, RandomFloat(), false, false};
         const bool withBuffer = random() % 2;
         buffer.Refill(random);
         other.Refill(random);
@@ -304,10 +334,18 @@ private:
         return call;
     }
 
-    static std::string Describe(const Call& call)
+    // Where a failure happened, for replaying it.
+    std::string Where() const
     {
         std::ostringstream text;
-        text << "opcode " << call.opcode << " index " << call.index << " value " << call.value
+        text << "seed 0x" << std::hex << seed << std::dec << ", call " << callIndex << ": ";
+        return text.str();
+    }
+
+    std::string Describe(const Call& call) const
+    {
+        std::ostringstream text;
+        text << Where() << "opcode " << call.opcode << " index " << call.index << " value " << call.value
              << " ptr " << call.ptr << " opt " << call.opt;
         return text.str();
     }
@@ -317,6 +355,8 @@ private:
         const Call call = RandomCall();
         if (call.realWindow)
             ++figures.editorsInRealWindows;
+        if (call.vanishingWindow)
+            ++figures.editorsInVanishingWindows;
         const intptr_t result =
             effect->dispatcher(effect, call.opcode, call.index, call.value, call.ptr, call.opt);
         ++figures.dispatcherCalls;
@@ -382,7 +422,7 @@ private:
         ++figures.getParameterCalls;
         const float expected = index == 0 ? parameterZero : 0.0f;
         if (!SameBits(value, expected) && !(std::isnan(value) && std::isnan(expected))) {
-            ADD_FAILURE() << "getParameter(" << index << ") gave " << value << " instead of "
+            ADD_FAILURE() << Where() << "getParameter(" << index << ") gave " << value << " instead of "
                           << expected;
             return false;
         }
@@ -406,18 +446,20 @@ private:
         }
         ++(sizeof(Sample) == sizeof(float) ? figures.floatBlocks : figures.doubleBlocks);
         if (!block.WroteExactlyFiniteFrames(frames)) {
-            ADD_FAILURE() << sizeof(Sample) * 8 << "-bit block of " << frames
+            ADD_FAILURE() << Where() << sizeof(Sample) * 8 << "-bit block of " << frames
                           << " frames: a non-finite output or a write outside the frames";
             return false;
         }
         if (!block.InputsUntouched()) {
-            ADD_FAILURE() << sizeof(Sample) * 8 << "-bit block of " << frames
+            ADD_FAILURE() << Where() << sizeof(Sample) * 8 << "-bit block of " << frames
                           << " frames changed its inputs";
             return false;
         }
         return true;
     }
 
+    const uint64_t seed;
+    uint64_t callIndex = 0;
     std::mt19937_64 random;
     EditorHooks hooks;
     GuardedBuffer buffer;
