@@ -35,3 +35,4 @@ add_test(NAME dll_imports
     -DOBJDUMP=${VELVETINE_OBJDUMP}
     -DDLL=$<TARGET_FILE:QMVelvetine>
     -P ${CMAKE_SOURCE_DIR}/cmake/CheckDllImports.cmake)
+velvetine_test_timeout(dll_imports)

@@ -47,7 +47,7 @@ function(velvetine_unit_tests dir)
     velvetine_add_pictures(${test_name})
     target_compile_definitions(${test_name} PRIVATE VELVETINE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     add_test(NAME ${test_name} COMMAND ${test_name})
-    set_tests_properties(${test_name} PROPERTIES TIMEOUT 900)
+    velvetine_test_timeout(${test_name})
   endforeach()
 endfunction()
 
