@@ -43,13 +43,16 @@ static ::testing::Environment* const hostOpcodesCheck =
 // No test of the plug-in waits behind a box: one that appears fails the running test with
 // its caption and text within a second or so, and is closed. The watch is never destroyed:
 // boxes may come from static destructors too.
+inline void FailTheRunningTestForBox(const std::string& box)
+{
+    ADD_FAILURE() << "a modal window of the process under test was shown and closed: " << box;
+    // The box may be the fatal-error report, after which the process ends at once.
+    std::fflush(stdout);
+}
+
 inline ModalWindowWatch& ProgramModalWindowWatch()
 {
-    static ModalWindowWatch* watch = new ModalWindowWatch([](const std::string& box) {
-        ADD_FAILURE() << "a modal window of the process under test was shown and closed: " << box;
-        // The box may be the fatal-error report, after which the process ends at once.
-        std::fflush(stdout);
-    });
+    static ModalWindowWatch* watch = new ModalWindowWatch(&FailTheRunningTestForBox);
     return *watch;
 }
 

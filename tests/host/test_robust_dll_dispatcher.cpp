@@ -69,6 +69,8 @@ TEST(RobustDll, RandomCallsNeitherCrashNorWriteOutsideWhatTheyWereGiven)
         AEffect* effect = NewInstance();
         ASSERT_NE(effect, nullptr);
         RandomHostCalls host(0xD11u + uint64_t(slice), hooks);
+        // A fatal box ends the process inside a call: its report names that call.
+        ProgramModalWindowWatch().SetReport([&host](const std::string& box) { FailTheRunningTestForBox(host.Where() + box); });
         CallMix mix;
         mix.dispatcherCalls = kTotalCalls / kSlices;
         // Processing costs the same here as natively; the editor calls are what is slow
@@ -77,6 +79,7 @@ TEST(RobustDll, RandomCallsNeitherCrashNorWriteOutsideWhatTheyWereGiven)
         mix.blocksPerHundred = 20;
         const bool clean = host.Run(effect, mix, figures);
         PumpMessages();
+        ProgramModalWindowWatch().SetReport(&FailTheRunningTestForBox);
 
         if (clean) {
             AEffect* fresh = NewInstance();

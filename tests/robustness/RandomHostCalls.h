@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -136,7 +137,7 @@ public:
         std::printf("random host calls: seed 0x%llx\n", static_cast<unsigned long long>(seed));
         std::fflush(stdout);
         for (uint64_t n = 0; n < mix.dispatcherCalls; ++n) {
-            callIndex = n;
+            callIndex.store(n, std::memory_order_relaxed);
             if (!DispatchOne(effect, figures))
                 return false;
             if (int(random() % 100) < mix.interleavedPerHundred &&
@@ -146,6 +147,16 @@ public:
                 hooks.pumpMessages();
         }
         return true;
+    }
+
+    // Where the run is, for replaying a failure: the seed and the index of the call being
+    // made. Safe to ask from another thread, as a watch that sees a box does.
+    std::string Where() const
+    {
+        std::ostringstream text;
+        text << "seed 0x" << std::hex << seed << std::dec << ", call "
+             << callIndex.load(std::memory_order_relaxed) << ": ";
+        return text.str();
     }
 
 private:
@@ -334,13 +345,6 @@ private:
         return call;
     }
 
-    // Where a failure happened, for replaying it.
-    std::string Where() const
-    {
-        std::ostringstream text;
-        text << "seed 0x" << std::hex << seed << std::dec << ", call " << callIndex << ": ";
-        return text.str();
-    }
 
     std::string Describe(const Call& call) const
     {
@@ -459,7 +463,7 @@ private:
     }
 
     const uint64_t seed;
-    uint64_t callIndex = 0;
+    std::atomic<uint64_t> callIndex{0};
     std::mt19937_64 random;
     EditorHooks hooks;
     GuardedBuffer buffer;
