@@ -9,7 +9,8 @@ CStereoFir::CStereoFir(int taps, const double* setA, const double* setB)
       length(taps),
       coefficientsA(nullptr),
       coefficientsB(nullptr),
-      gain(1.0) {
+      gain(1.0),
+      kernel(BaselineSparseFirKernel()) {
     SetCoefficients(setA, setB);
     std::fill(delayA, delayA + length, 0.0);
     std::fill(delayB, delayB + length, 0.0);

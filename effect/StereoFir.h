@@ -1,5 +1,7 @@
 #pragma once
 
+#include "effect/SparseFirKernel.h"
+
 // A two-channel FIR filter of one prototype: circular delay lines for the left (A) and
 // right (B) channel sharing one write position, a coefficient set per channel and a
 // normalisation gain.
@@ -24,6 +26,11 @@ public:
     double* coefficientsA;
     double* coefficientsB;
     double gain;
+    // Computes the lines the design makes (17 taps, factor 2 or more); the baseline until
+    // UseKernel chooses another.
+    SparseFirKernel kernel;
+
+    void UseKernel(SparseFirKernel chosen) { kernel = chosen ? chosen : BaselineSparseFirKernel(); }
 
     CStereoFir(const CStereoFir&) = delete;
     CStereoFir& operator=(const CStereoFir&) = delete;

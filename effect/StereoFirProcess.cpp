@@ -14,8 +14,6 @@ namespace {
 
 // The sparse form keeps the T coefficients it needs on the stack.
 constexpr int kMaxSparseTaps = 32;
-// Every prototype of the design spans sixteen input periods: 16 f + 1 entries, 17 taps.
-constexpr int kDesignedTaps = 17;
 
 // Left and right sample processed side by side.
 #if defined(__SSE2__)
@@ -195,6 +193,68 @@ void RunFull(CStereoFir& fir, const double* inLeft, const double* inRight, doubl
     fir.position = position;
 }
 
+// The lines the design makes: 17 taps and a factor of at least 2. Between blocks the line
+// holds the last 16 inputs at distances f, 2f, ..., 16f behind the write position and
+// zeros everywhere else. A block gathers that history in front of its first inputs,
+// lets the kernel run straight over the contiguous samples, and leaves the line in the
+// same form at the end: the kernel never sees the circular layout.
+class DesignedLine {
+public:
+    DesignedLine(CStereoFir& fir, int factor) : fir(fir), factor(factor) {}
+
+    void Run(const double* input, double* output, double* line, const double* coefficients,
+             int frames, int newPosition)
+    {
+        double taps[kSparseTaps];
+        for (int j = 0; j < kSparseTaps; ++j)
+            taps[j] = coefficients[j * factor];
+
+        // history[0 .. 15] is the oldest to the newest input, then the block's first inputs.
+        double staged[2 * kSparseHistory];
+        const int head = frames < kSparseHistory ? frames : kSparseHistory;
+        int slot = HistorySlot(fir.position);
+        for (int k = 0; k < kSparseHistory; ++k) {
+            staged[k] = line[slot];
+            line[slot] = 0.0;
+            slot = Advance(slot);
+        }
+        for (int i = 0; i < head; ++i)
+            staged[kSparseHistory + i] = input[i];
+
+        fir.kernel(staged + kSparseHistory, output, head, taps, fir.gain);
+        if (frames > head)
+            fir.kernel(input + head, output + head, frames - head, taps, fir.gain);
+
+        const double* newest =
+            frames >= kSparseHistory ? input + frames - kSparseHistory : staged + frames;
+        slot = HistorySlot(newPosition);
+        for (int k = 0; k < kSparseHistory; ++k) {
+            line[slot] = newest[k];
+            slot = Advance(slot);
+        }
+    }
+
+    // Where the write position stands after `frames` more frames.
+    int PositionAfter(int frames) const
+    {
+        const long long n = fir.length;
+        return static_cast<int>((fir.position + (frames % n) * factor) % n);
+    }
+
+private:
+    // The oldest input sits 16 f behind the write position, which is one entry ahead of it.
+    int HistorySlot(int position) const { return WrappedUp(position + 1, fir.length); }
+    int Advance(int slot) const { return WrappedUp(slot + factor, fir.length); }
+
+    CStereoFir& fir;
+    int factor;
+};
+
+bool IsDesignedLine(int length, int factor)
+{
+    return factor >= 2 && SparseTapCount(length, factor) == kSparseTaps;
+}
+
 }  // namespace
 
 void CStereoFir::Run(const double* inLeft, const double* inRight, double* outLeft,
@@ -202,11 +262,16 @@ void CStereoFir::Run(const double* inLeft, const double* inRight, double* outLef
 {
     if (frames <= 0 || length <= 0)
         return;
+    if (IsDesignedLine(length, factor)) {
+        DesignedLine line(*this, factor);
+        const int newPosition = line.PositionAfter(frames);
+        line.Run(inLeft, outLeft, delayA, coefficientsA, frames, newPosition);
+        line.Run(inRight, outRight, delayB, coefficientsB, frames, newPosition);
+        position = newPosition;
+        return;
+    }
     const int taps = SparseTapCount(length, factor);
-    if (taps == kDesignedTaps)
-        RunSparse<kDesignedTaps>(*this, inLeft, inRight, outLeft, outRight, frames, factor,
-                                 taps);
-    else if (taps > 0)
+    if (taps > 0)
         RunSparse<0>(*this, inLeft, inRight, outLeft, outRight, frames, factor, taps);
     else
         RunFull(*this, inLeft, inRight, outLeft, outRight, frames, factor);

@@ -73,6 +73,14 @@ void CVelvetineFilter::DesignPrototypes()
     }
 }
 
+void CVelvetineFilter::UseAvx2(bool processorHasAvx2)
+{
+    const SparseFirKernel kernel =
+        processorHasAvx2 ? Avx2SparseFirKernel() : BaselineSparseFirKernel();
+    for (int i = 0; i < kPrototypeCount; ++i)
+        bank[i]->UseKernel(kernel);
+}
+
 int CVelvetineFilter::PrototypeIndex(double value)
 {
     // A restored state block or a misbehaving host may hand over anything; whatever it is

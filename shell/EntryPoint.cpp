@@ -36,6 +36,7 @@ CTidegateAdapter* CreateInstance(audioMasterCallback callback)
     try {
         std::unique_ptr<CVelvetineFilter> machine(
             new CVelvetineFilter(processContext->host, machineDescription));
+        machine->UseAvx2((processContext->cpuFeatures & CPU_AVX2) != 0);
         CTidegateAdapter* adapter = new CTidegateAdapter(machine.get(), callback);
         machine.release();  // the adapter owns it now
         return adapter;
