@@ -20,10 +20,17 @@ struct Sse2Lanes {
     static Reg Mul(Reg a, Reg b) { return _mm_mul_pd(a, b); }
 };
 
-// Four groups of two frames: eight sums in flight fit the eight registers of 32-bit x86.
+// As many groups of two frames as the registers hold: six of the eight on 32-bit x86.
+#if defined(__x86_64__)
+constexpr int kGroups = 8;
+#else
+constexpr int kGroups = 6;
+#endif
+
 void Baseline(const double* input, double* output, int frames, const double* taps, double gain)
 {
-    sparse_fir::Filter<Sse2Lanes, 4, sparse_fir::ScalarLanes>(input, output, frames, taps, gain);
+    sparse_fir::Filter<Sse2Lanes, kGroups, sparse_fir::ScalarLanes>(input, output, frames, taps,
+                                                                     gain);
 }
 #else
 void Baseline(const double* input, double* output, int frames, const double* taps, double gain)

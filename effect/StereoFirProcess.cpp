@@ -209,14 +209,14 @@ public:
         for (int j = 0; j < kSparseTaps; ++j)
             taps[j] = coefficients[j * factor];
 
-        // history[0 .. 15] is the oldest to the newest input, then the block's first inputs.
+        // staged[0 .. 15] is the history, oldest first, then the block's first inputs.
         double staged[2 * kSparseHistory];
         const int head = frames < kSparseHistory ? frames : kSparseHistory;
-        int slot = HistorySlot(fir.position);
+        int slots[kSparseHistory];
+        HistorySlots(fir.position, slots);
         for (int k = 0; k < kSparseHistory; ++k) {
-            staged[k] = line[slot];
-            line[slot] = 0.0;
-            slot = Advance(slot);
+            staged[k] = line[slots[k]];
+            line[slots[k]] = 0.0;
         }
         for (int i = 0; i < head; ++i)
             staged[kSparseHistory + i] = input[i];
@@ -227,11 +227,9 @@ public:
 
         const double* newest =
             frames >= kSparseHistory ? input + frames - kSparseHistory : staged + frames;
-        slot = HistorySlot(newPosition);
-        for (int k = 0; k < kSparseHistory; ++k) {
-            line[slot] = newest[k];
-            slot = Advance(slot);
-        }
+        HistorySlots(newPosition, slots);
+        for (int k = 0; k < kSparseHistory; ++k)
+            line[slots[k]] = newest[k];
     }
 
     // Where the write position stands after `frames` more frames.
@@ -242,9 +240,17 @@ public:
     }
 
 private:
-    // The oldest input sits 16 f behind the write position, which is one entry ahead of it.
-    int HistorySlot(int position) const { return WrappedUp(position + 1, fir.length); }
-    int Advance(int slot) const { return WrappedUp(slot + factor, fir.length); }
+    // The oldest input sits 16 f behind the write position, one entry ahead of it, and the
+    // others follow f apart; 16 f + 1 entries in all, so each index wraps at most once.
+    // Every index is worked out on its own, with no chain from one to the next.
+    void HistorySlots(int position, int* slots) const
+    {
+        const int n = fir.length;
+        for (int k = 0; k < kSparseHistory; ++k) {
+            const int slot = position + 1 + k * factor;
+            slots[k] = slot >= n ? slot - n : slot;
+        }
+    }
 
     CStereoFir& fir;
     int factor;
@@ -252,7 +258,7 @@ private:
 
 bool IsDesignedLine(int length, int factor)
 {
-    return factor >= 2 && SparseTapCount(length, factor) == kSparseTaps;
+    return factor >= 2 && length == (kSparseTaps - 1) * factor + 1;
 }
 
 }  // namespace

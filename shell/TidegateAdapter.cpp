@@ -11,6 +11,10 @@
 #include "shell/HostNumbers.h"
 #include "shell/TextTransfer.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Velocity 127 gives exactly 1.0 in single precision.
@@ -55,6 +59,33 @@ float ToHostSample<float>(double value)
     return static_cast<float>(value > kLargest ? kLargest : value < -kLargest ? -kLargest : value);
 }
 
+template <typename Sample>
+void CopyOutChannel(const double* source, Sample* target, int32_t frames)
+{
+    for (int32_t i = 0; i < frames; ++i)
+        target[i] = ToHostSample<Sample>(source[i]);
+}
+
+// The same rule four samples at a time; the compiler leaves the scalar loop unvectorised
+// because of its comparisons. maxpd and minpd return their second operand when either is
+// NaN, which is what lets NaN through unchanged.
+template <>
+void CopyOutChannel<float>(const double* source, float* target, int32_t frames)
+{
+    int32_t i = 0;
+#if defined(__SSE2__)
+    const __m128d largest = _mm_set1_pd(std::numeric_limits<float>::max());
+    const __m128d lowest = _mm_set1_pd(-static_cast<double>(std::numeric_limits<float>::max()));
+    for (; i + 4 <= frames; i += 4) {
+        const __m128d a = _mm_min_pd(largest, _mm_max_pd(lowest, _mm_loadu_pd(source + i)));
+        const __m128d b = _mm_min_pd(largest, _mm_max_pd(lowest, _mm_loadu_pd(source + i + 2)));
+        _mm_storeu_ps(target + i, _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(b)));
+    }
+#endif
+    for (; i < frames; ++i)
+        target[i] = ToHostSample<float>(source[i]);
+}
+
 // Narrows (or copies) the machine's samples over the host's; the host's buffers are
 // overwritten, never added to.
 template <typename Sample>
@@ -62,12 +93,8 @@ void CopyOut(const CAudioBuffer& buffer, Sample** outputs, int32_t frames)
 {
     if (!HasChannels(outputs))
         return;
-    for (int channel = 0; channel < 2; ++channel) {
-        const double* source = buffer.channel[channel];
-        Sample* target = outputs[channel];
-        for (int32_t i = 0; i < frames; ++i)
-            target[i] = ToHostSample<Sample>(source[i]);
-    }
+    for (int channel = 0; channel < 2; ++channel)
+        CopyOutChannel(buffer.channel[channel], outputs[channel], frames);
 }
 
 bool IsStereoBuffer(const CPort* port)
