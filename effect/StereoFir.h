@@ -19,6 +19,12 @@ public:
     void Run(const double* inLeft, const double* inRight, double* outLeft, double* outRight,
              int frames, int factor);
 
+    // The same, for inputs with kSparseHistory writable samples in front of each: the filter
+    // may overwrite inLeft[-16 .. -1] and inRight[-16 .. -1] and then runs the block in one
+    // pass.
+    void RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
+                     int frames, int factor);
+
     double* delayA;
     double* delayB;
     int position;  // next write into both delay lines, 0 <= position < length

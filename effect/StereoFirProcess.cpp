@@ -232,6 +232,25 @@ public:
             line[slots[k]] = newest[k];
     }
 
+    // The same with the history put straight in front of the block.
+    void RunWithLead(double* input, double* output, double* line, const double* coefficients,
+                     int frames, int newPosition)
+    {
+        double taps[kSparseTaps];
+        for (int j = 0; j < kSparseTaps; ++j)
+            taps[j] = coefficients[j * factor];
+        int slots[kSparseHistory];
+        HistorySlots(fir.position, slots);
+        for (int k = 0; k < kSparseHistory; ++k) {
+            input[k - kSparseHistory] = line[slots[k]];
+            line[slots[k]] = 0.0;
+        }
+        fir.kernel(input, output, frames, taps, fir.gain);
+        HistorySlots(newPosition, slots);
+        for (int k = 0; k < kSparseHistory; ++k)
+            line[slots[k]] = input[frames - kSparseHistory + k];
+    }
+
     // Where the write position stands after `frames` more frames.
     int PositionAfter(int frames) const
     {
@@ -281,4 +300,18 @@ void CStereoFir::Run(const double* inLeft, const double* inRight, double* outLef
         RunSparse<0>(*this, inLeft, inRight, outLeft, outRight, frames, factor, taps);
     else
         RunFull(*this, inLeft, inRight, outLeft, outRight, frames, factor);
+}
+
+void CStereoFir::RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
+                             int frames, int factor)
+{
+    if (frames <= 0 || !IsDesignedLine(length, factor)) {
+        Run(inLeft, inRight, outLeft, outRight, frames, factor);
+        return;
+    }
+    DesignedLine line(*this, factor);
+    const int newPosition = line.PositionAfter(frames);
+    line.RunWithLead(inLeft, outLeft, delayA, coefficientsA, frames, newPosition);
+    line.RunWithLead(inRight, outRight, delayB, coefficientsB, frames, newPosition);
+    position = newPosition;
 }

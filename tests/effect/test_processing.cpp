@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -261,6 +262,36 @@ public:
 };
 
 double ControlFor(int index) { return index * 0.25; }
+
+// The machine runs its prototypes through the input buffer's lead: the same bits as the
+// full sum, for outputs and for every prototype's line, on every kernel.
+TEST(FilterProcessing, MachineMatchesTheFullSumBitForBit)
+{
+    for (const auto& [name, kernel] : RunnableKernels()) {
+        Rig rig;
+        rig.machine->UseAvx2(std::string(name) == "avx2");
+        std::vector<ReferenceFir> reference;
+        for (int i = 0; i < kPrototypeCount; ++i)
+            reference.push_back(ReferenceFir::CopyOf(*rig.machine->Prototype(i)));
+        SignalSource source(977);
+        for (int block = 0; block < 120; ++block) {
+            const int index = source.Between(0, 4);
+            const int frames = source.Between(0, 3) == 0 ? source.Between(0, 20)
+                                                          : source.Between(1, 600);
+            rig.machine->SetControl(0, 0.25 * index);
+            const Signal left = source.Next(frames), right = source.Next(frames);
+            Signal expectedLeft(frames), expectedRight(frames), outLeft, outRight;
+            reference[index].Run(left.data(), right.data(), expectedLeft.data(),
+                                 expectedRight.data(), frames, PrototypeFactor(index));
+            rig.Run(left, right, outLeft, outRight);
+            ASSERT_TRUE(SameSamples(expectedLeft, outLeft)) << name << " block " << block;
+            ASSERT_TRUE(SameSamples(expectedRight, outRight)) << name << " block " << block;
+            for (int i = 0; i < kPrototypeCount; ++i)
+                ASSERT_TRUE(SameLines(reference[i], *rig.machine->Prototype(i)))
+                    << name << " prototype " << i << " after block " << block;
+        }
+    }
+}
 
 TEST(FilterProcessing, ImpulseResponseIsEveryFthCoefficientTimesTheGain)
 {
