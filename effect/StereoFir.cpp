@@ -10,7 +10,9 @@ CStereoFir::CStereoFir(int taps, const double* setA, const double* setB)
       coefficientsA(nullptr),
       coefficientsB(nullptr),
       gain(1.0),
-      kernel(BaselineSparseFirKernel()) {
+      kernel(BaselineSparseFirKernel()),
+      recent{},
+      recentFactor(0) {
     SetCoefficients(setA, setB);
     std::fill(delayA, delayA + length, 0.0);
     std::fill(delayB, delayB + length, 0.0);

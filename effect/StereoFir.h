@@ -36,6 +36,16 @@ public:
     // UseKernel chooses another.
     SparseFirKernel kernel;
 
+    // While the lines run in the designed form (17 taps, factor recentFactor), the last 16
+    // inputs of each channel, oldest first; the lines hold zeros in their slots meanwhile.
+    // recentFactor 0: the lines hold the whole history.
+    double recent[2][kSparseHistory];
+    int recentFactor;
+    // Entry t of a channel's line as the plain form would hold it, whichever form holds it.
+    double DelayEntry(int channel, int t) const;
+    // Moves the history into the form a run with `factor` uses (0: the lines).
+    void SettleHistory(int factor);
+
     void UseKernel(SparseFirKernel chosen) { kernel = chosen ? chosen : BaselineSparseFirKernel(); }
 
     CStereoFir(const CStereoFir&) = delete;

@@ -1,5 +1,7 @@
 #include "effect/StereoFir.h"
 
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -193,113 +195,116 @@ void RunFull(CStereoFir& fir, const double* inLeft, const double* inRight, doubl
     fir.position = position;
 }
 
-// The lines the design makes: 17 taps and a factor of at least 2. Between blocks the line
-// holds the last 16 inputs at distances f, 2f, ..., 16f behind the write position and
-// zeros everywhere else. A block gathers that history in front of its first inputs,
-// lets the kernel run straight over the contiguous samples, and leaves the line in the
-// same form at the end: the kernel never sees the circular layout.
+// The lines the design makes: 17 taps and a factor of at least 2. Between blocks such a
+// line holds its last 16 inputs at distances f, 2f, ..., 16f behind the write position
+// and zeros everywhere else. While the filter runs in that form it keeps those 16 inputs
+// of each channel contiguous, oldest first (CStereoFir::recent), and zeros in their slots
+// of the line, so a block only copies them in front of its first inputs, lets the kernel
+// run straight over the contiguous samples and copies the last 16 back.
+bool IsDesignedLine(int length, int factor)
+{
+    return factor >= 2 && length == (kSparseTaps - 1) * factor + 1;
+}
+
+// The slot of the k-th oldest of the 16 inputs: the oldest sits 16 f behind the write
+// position, which is one entry ahead of it, and the others follow f apart. The line has
+// 16 f + 1 entries, so an index wraps at most once.
+inline int HistorySlot(int position, int k, int factor, int length)
+{
+    const int slot = position + 1 + k * factor;
+    return slot >= length ? slot - length : slot;
+}
+
 class DesignedLine {
 public:
-    DesignedLine(CStereoFir& fir, int factor) : fir(fir), factor(factor) {}
+    DesignedLine(CStereoFir& fir, int factor) : fir(fir), factor(factor)
+    {
+        fir.SettleHistory(factor);
+    }
 
-    void Run(const double* input, double* output, double* line, const double* coefficients,
-             int frames, int newPosition)
+    void Run(const double* input, double* output, int channel, const double* coefficients,
+             int frames)
     {
         double taps[kSparseTaps];
-        for (int j = 0; j < kSparseTaps; ++j)
-            taps[j] = coefficients[j * factor];
-
-        // staged[0 .. 15] is the history, oldest first, then the block's first inputs.
+        Taps(coefficients, taps);
+        double* recent = fir.recent[channel];
+        // The history, then the block's first inputs.
         double staged[2 * kSparseHistory];
         const int head = frames < kSparseHistory ? frames : kSparseHistory;
-        int slots[kSparseHistory];
-        HistorySlots(fir.position, slots);
-        for (int k = 0; k < kSparseHistory; ++k) {
-            staged[k] = line[slots[k]];
-            line[slots[k]] = 0.0;
-        }
-        for (int i = 0; i < head; ++i)
-            staged[kSparseHistory + i] = input[i];
-
+        std::memcpy(staged, recent, sizeof(double) * kSparseHistory);
+        std::memcpy(staged + kSparseHistory, input, sizeof(double) * head);
         fir.kernel(staged + kSparseHistory, output, head, taps, fir.gain);
         if (frames > head)
             fir.kernel(input + head, output + head, frames - head, taps, fir.gain);
-
         const double* newest =
             frames >= kSparseHistory ? input + frames - kSparseHistory : staged + frames;
-        HistorySlots(newPosition, slots);
-        for (int k = 0; k < kSparseHistory; ++k)
-            line[slots[k]] = newest[k];
+        std::memmove(recent, newest, sizeof(double) * kSparseHistory);
     }
 
     // The same with the history put straight in front of the block.
-    void RunWithLead(double* input, double* output, double* line, const double* coefficients,
-                     int frames, int newPosition)
+    void RunWithLead(double* input, double* output, int channel, const double* coefficients,
+                     int frames)
     {
         double taps[kSparseTaps];
-        for (int j = 0; j < kSparseTaps; ++j)
-            taps[j] = coefficients[j * factor];
-        int slots[kSparseHistory];
-        HistorySlots(fir.position, slots);
-        for (int k = 0; k < kSparseHistory; ++k) {
-            input[k - kSparseHistory] = line[slots[k]];
-            line[slots[k]] = 0.0;
-        }
+        Taps(coefficients, taps);
+        double* recent = fir.recent[channel];
+        std::memcpy(input - kSparseHistory, recent, sizeof(double) * kSparseHistory);
         fir.kernel(input, output, frames, taps, fir.gain);
-        HistorySlots(newPosition, slots);
-        for (int k = 0; k < kSparseHistory; ++k)
-            line[slots[k]] = input[frames - kSparseHistory + k];
+        std::memcpy(recent, input + frames - kSparseHistory, sizeof(double) * kSparseHistory);
     }
 
     // Where the write position stands after `frames` more frames.
     int PositionAfter(int frames) const
     {
-        const long long n = fir.length;
-        return static_cast<int>((fir.position + (frames % n) * factor) % n);
+        return (fir.position + (frames % fir.length) * factor) % fir.length;
     }
 
 private:
-    // The oldest input sits 16 f behind the write position, one entry ahead of it, and the
-    // others follow f apart; 16 f + 1 entries in all, so each index wraps at most once.
-    // Every index is worked out on its own, with no chain from one to the next.
-    void HistorySlots(int position, int* slots) const
+    void Taps(const double* coefficients, double* taps) const
     {
-        const int n = fir.length;
-        for (int k = 0; k < kSparseHistory; ++k) {
-            const int slot = position + 1 + k * factor;
-            slots[k] = slot >= n ? slot - n : slot;
-        }
+        for (int j = 0; j < kSparseTaps; ++j)
+            taps[j] = coefficients[j * factor];
     }
 
     CStereoFir& fir;
     int factor;
 };
 
-bool IsDesignedLine(int length, int factor)
-{
-    return factor >= 2 && length == (kSparseTaps - 1) * factor + 1;
-}
-
 }  // namespace
 
-void CStereoFir::Run(const double* inLeft, const double* inRight, double* outLeft,
-                     double* outRight, int frames, int factor)
+void CStereoFir::SettleHistory(int factor)
 {
-    if (frames <= 0 || length <= 0)
+    if (recentFactor == factor)
         return;
-    if (IsDesignedLine(length, factor)) {
-        DesignedLine line(*this, factor);
-        const int newPosition = line.PositionAfter(frames);
-        line.Run(inLeft, outLeft, delayA, coefficientsA, frames, newPosition);
-        line.Run(inRight, outRight, delayB, coefficientsB, frames, newPosition);
-        position = newPosition;
-        return;
+    if (recentFactor != 0) {
+        for (int k = 0; k < kSparseHistory; ++k) {
+            const int slot = HistorySlot(position, k, recentFactor, length);
+            delayA[slot] = recent[0][k];
+            delayB[slot] = recent[1][k];
+        }
+        recentFactor = 0;
     }
-    const int taps = SparseTapCount(length, factor);
-    if (taps > 0)
-        RunSparse<0>(*this, inLeft, inRight, outLeft, outRight, frames, factor, taps);
-    else
-        RunFull(*this, inLeft, inRight, outLeft, outRight, frames, factor);
+    if (factor == 0 || !IsDesignedLine(length, factor))
+        return;
+    for (int k = 0; k < kSparseHistory; ++k) {
+        const int slot = HistorySlot(position, k, factor, length);
+        recent[0][k] = delayA[slot];
+        recent[1][k] = delayB[slot];
+        delayA[slot] = 0.0;
+        delayB[slot] = 0.0;
+    }
+    recentFactor = factor;
+}
+
+double CStereoFir::DelayEntry(int channel, int t) const
+{
+    const double* line = channel == 0 ? delayA : delayB;
+    if (recentFactor != 0) {
+        for (int k = 0; k < kSparseHistory; ++k)
+            if (HistorySlot(position, k, recentFactor, length) == t)
+                return recent[channel][k];
+    }
+    return line[t];
 }
 
 void CStereoFir::RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
@@ -311,7 +316,28 @@ void CStereoFir::RunWithLead(double* inLeft, double* inRight, double* outLeft, d
     }
     DesignedLine line(*this, factor);
     const int newPosition = line.PositionAfter(frames);
-    line.RunWithLead(inLeft, outLeft, delayA, coefficientsA, frames, newPosition);
-    line.RunWithLead(inRight, outRight, delayB, coefficientsB, frames, newPosition);
+    line.RunWithLead(inLeft, outLeft, 0, coefficientsA, frames);
+    line.RunWithLead(inRight, outRight, 1, coefficientsB, frames);
     position = newPosition;
+}
+
+void CStereoFir::Run(const double* inLeft, const double* inRight, double* outLeft,
+                     double* outRight, int frames, int factor)
+{
+    if (frames <= 0 || length <= 0)
+        return;
+    if (IsDesignedLine(length, factor)) {
+        DesignedLine line(*this, factor);
+        const int newPosition = line.PositionAfter(frames);
+        line.Run(inLeft, outLeft, 0, coefficientsA, frames);
+        line.Run(inRight, outRight, 1, coefficientsB, frames);
+        position = newPosition;
+        return;
+    }
+    SettleHistory(0);
+    const int taps = SparseTapCount(length, factor);
+    if (taps > 0)
+        RunSparse<0>(*this, inLeft, inRight, outLeft, outRight, frames, factor, taps);
+    else
+        RunFull(*this, inLeft, inRight, outLeft, outRight, frames, factor);
 }
