@@ -41,10 +41,14 @@ public:
     // recentFactor 0: the lines hold the whole history.
     double recent[2][kSparseHistory];
     int recentFactor;
+    // The 17 coefficients of each channel that the designed form with recentFactor uses,
+    // taken when that form starts and again by SetCoefficients.
+    double sparseTaps[2][kSparseTaps];
     // Entry t of a channel's line as the plain form would hold it, whichever form holds it.
     double DelayEntry(int channel, int t) const;
     // Moves the history into the form a run with `factor` uses (0: the lines).
     void SettleHistory(int factor);
+    void TakeSparseTaps();
 
     void UseKernel(SparseFirKernel chosen) { kernel = chosen ? chosen : BaselineSparseFirKernel(); }
 

@@ -222,11 +222,9 @@ public:
         fir.SettleHistory(factor);
     }
 
-    void Run(const double* input, double* output, int channel, const double* coefficients,
-             int frames)
+    void Run(const double* input, double* output, int channel, int frames)
     {
-        double taps[kSparseTaps];
-        Taps(coefficients, taps);
+        const double* taps = fir.sparseTaps[channel];
         double* recent = fir.recent[channel];
         // The history, then the block's first inputs.
         double staged[2 * kSparseHistory];
@@ -242,11 +240,9 @@ public:
     }
 
     // The same with the history put straight in front of the block.
-    void RunWithLead(double* input, double* output, int channel, const double* coefficients,
-                     int frames)
+    void RunWithLead(double* input, double* output, int channel, int frames)
     {
-        double taps[kSparseTaps];
-        Taps(coefficients, taps);
+        const double* taps = fir.sparseTaps[channel];
         double* recent = fir.recent[channel];
         std::memcpy(input - kSparseHistory, recent, sizeof(double) * kSparseHistory);
         fir.kernel(input, output, frames, taps, fir.gain);
@@ -256,16 +252,11 @@ public:
     // Where the write position stands after `frames` more frames.
     int PositionAfter(int frames) const
     {
-        return (fir.position + (frames % fir.length) * factor) % fir.length;
+        return static_cast<int>((fir.position + static_cast<long long>(frames) * factor) %
+                                fir.length);
     }
 
 private:
-    void Taps(const double* coefficients, double* taps) const
-    {
-        for (int j = 0; j < kSparseTaps; ++j)
-            taps[j] = coefficients[j * factor];
-    }
-
     CStereoFir& fir;
     int factor;
 };
@@ -294,6 +285,7 @@ void CStereoFir::SettleHistory(int factor)
         delayB[slot] = 0.0;
     }
     recentFactor = factor;
+    TakeSparseTaps();
 }
 
 double CStereoFir::DelayEntry(int channel, int t) const
@@ -316,8 +308,8 @@ void CStereoFir::RunWithLead(double* inLeft, double* inRight, double* outLeft, d
     }
     DesignedLine line(*this, factor);
     const int newPosition = line.PositionAfter(frames);
-    line.RunWithLead(inLeft, outLeft, 0, coefficientsA, frames);
-    line.RunWithLead(inRight, outRight, 1, coefficientsB, frames);
+    line.RunWithLead(inLeft, outLeft, 0, frames);
+    line.RunWithLead(inRight, outRight, 1, frames);
     position = newPosition;
 }
 
@@ -329,8 +321,8 @@ void CStereoFir::Run(const double* inLeft, const double* inRight, double* outLef
     if (IsDesignedLine(length, factor)) {
         DesignedLine line(*this, factor);
         const int newPosition = line.PositionAfter(frames);
-        line.Run(inLeft, outLeft, 0, coefficientsA, frames);
-        line.Run(inRight, outRight, 1, coefficientsB, frames);
+        line.Run(inLeft, outLeft, 0, frames);
+        line.Run(inRight, outRight, 1, frames);
         position = newPosition;
         return;
     }
