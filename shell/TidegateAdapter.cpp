@@ -1,7 +1,9 @@
 #include "shell/TidegateAdapter.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
+#include <type_traits>
 
 #include "framework/AudioBuffer.h"
 #include "framework/ControlBuffer.h"
@@ -29,14 +31,18 @@ bool HasChannels(Sample** channels)
 // Widens (or copies) the host's samples into the machine's buffer; missing host channels
 // read as silence.
 template <typename Sample>
-void CopyIn(Sample** inputs, CAudioBuffer& buffer, int32_t frames)
+void CopyIn(Sample** inputs, CAudioBuffer& buffer, int32_t frames, const SampleCopies& copies)
 {
     for (int channel = 0; channel < 2; ++channel) {
         double* target = buffer.channel[channel];
         if (HasChannels(inputs)) {
             const Sample* source = inputs[channel];
-            for (int32_t i = 0; i < frames; ++i)
-                target[i] = static_cast<double>(source[i]);
+            if constexpr (std::is_same_v<Sample, double>) {
+                // The runtime's copy uses the widest moves the processor has.
+                std::memcpy(target, source, sizeof(double) * static_cast<size_t>(frames));
+            } else {
+                copies.widen(source, target, frames);
+            }
         } else {
             std::fill(target, target + frames, 0.0);
         }
@@ -59,18 +65,16 @@ float ToHostSample<float>(double value)
     return static_cast<float>(value > kLargest ? kLargest : value < -kLargest ? -kLargest : value);
 }
 
-template <typename Sample>
-void CopyOutChannel(const double* source, Sample* target, int32_t frames)
+void WidenBaseline(const float* source, double* target, int32_t frames)
 {
     for (int32_t i = 0; i < frames; ++i)
-        target[i] = ToHostSample<Sample>(source[i]);
+        target[i] = static_cast<double>(source[i]);
 }
 
-// The same rule four samples at a time; the compiler leaves the scalar loop unvectorised
-// because of its comparisons. maxpd and minpd return their second operand when either is
-// NaN, which is what lets NaN through unchanged.
-template <>
-void CopyOutChannel<float>(const double* source, float* target, int32_t frames)
+// Four samples at a time; the compiler leaves the scalar loop unvectorised because of its
+// comparisons. maxpd and minpd return their second operand when either is NaN, which is
+// what lets NaN through unchanged.
+void NarrowBaseline(const double* source, float* target, int32_t frames)
 {
     int32_t i = 0;
 #if defined(__SSE2__)
@@ -86,15 +90,27 @@ void CopyOutChannel<float>(const double* source, float* target, int32_t frames)
         target[i] = ToHostSample<float>(source[i]);
 }
 
+void CopyOutChannel(const double* source, double* target, int32_t frames, const SampleCopies&)
+{
+    std::memcpy(target, source, sizeof(double) * static_cast<size_t>(frames));
+}
+
+void CopyOutChannel(const double* source, float* target, int32_t frames,
+                    const SampleCopies& copies)
+{
+    copies.narrow(source, target, frames);
+}
+
 // Narrows (or copies) the machine's samples over the host's; the host's buffers are
 // overwritten, never added to.
 template <typename Sample>
-void CopyOut(const CAudioBuffer& buffer, Sample** outputs, int32_t frames)
+void CopyOut(const CAudioBuffer& buffer, Sample** outputs, int32_t frames,
+             const SampleCopies& copies)
 {
     if (!HasChannels(outputs))
         return;
     for (int channel = 0; channel < 2; ++channel)
-        CopyOutChannel(buffer.channel[channel], outputs[channel], frames);
+        CopyOutChannel(buffer.channel[channel], outputs[channel], frames, copies);
 }
 
 bool IsStereoBuffer(const CPort* port)
@@ -104,6 +120,17 @@ bool IsStereoBuffer(const CPort* port)
 }
 
 }  // namespace
+
+SampleCopies BaselineSampleCopies()
+{
+    return {&WidenBaseline, &NarrowBaseline};
+}
+
+void CTidegateAdapter::UseAvx2(bool processorHasAvx2)
+{
+    const SampleCopies wide = Avx2SampleCopies();
+    copies = processorHasAvx2 && wide.widen && wide.narrow ? wide : BaselineSampleCopies();
+}
 
 CTidegateAdapter::CTidegateAdapter(CMachine* machine, audioMasterCallback hostCallback)
     : AudioEffectX(hostCallback, machine->programCount, machine->controlCount),
@@ -184,10 +211,10 @@ void CTidegateAdapter::ProcessBlock(Sample** inputs, Sample** outputs, int32_t s
     const int32_t frames = std::max(sampleFrames, int32_t{0});
     FollowFrameCount(frames);
     if (IsStereoBuffer(inputPort))
-        CopyIn(inputs, *inputPort->audio, std::min(frames, inputPort->audio->length));
+        CopyIn(inputs, *inputPort->audio, std::min(frames, inputPort->audio->length), copies);
     machine->Process();
     if (IsStereoBuffer(outputPort))
-        CopyOut(*outputPort->audio, outputs, std::min(frames, outputPort->audio->length));
+        CopyOut(*outputPort->audio, outputs, std::min(frames, outputPort->audio->length), copies);
 }
 
 void CTidegateAdapter::processReplacing(float** inputs, float** outputs, int32_t sampleFrames)
