@@ -9,7 +9,11 @@ CStereoFir::CStereoFir(int taps, const double* setA, const double* setB)
       length(taps),
       coefficientsA(nullptr),
       coefficientsB(nullptr),
-      gain(1.0) {
+      gain(1.0),
+      kernel(BaselineSparseFirKernel()),
+      recent{},
+      recentFactor(0),
+      sparseTaps{} {
     SetCoefficients(setA, setB);
     std::fill(delayA, delayA + length, 0.0);
     std::fill(delayB, delayB + length, 0.0);
@@ -29,4 +33,15 @@ void CStereoFir::SetCoefficients(const double* setA, const double* setB) {
     coefficientsB = new double[length];
     std::copy(setA, setA + length, coefficientsA);
     std::copy(setB, setB + length, coefficientsB);
+    TakeSparseTaps();
+}
+
+void CStereoFir::TakeSparseTaps()
+{
+    if (recentFactor == 0)
+        return;
+    for (int j = 0; j < kSparseTaps; ++j) {
+        sparseTaps[0][j] = coefficientsA[j * recentFactor];
+        sparseTaps[1][j] = coefficientsB[j * recentFactor];
+    }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "effect/SparseFirKernel.h"
+
 // A two-channel FIR filter of one prototype: circular delay lines for the left (A) and
 // right (B) channel sharing one write position, a coefficient set per channel and a
 // normalisation gain.
@@ -17,6 +19,12 @@ public:
     void Run(const double* inLeft, const double* inRight, double* outLeft, double* outRight,
              int frames, int factor);
 
+    // The same, for inputs with kSparseHistory writable samples in front of each: the filter
+    // may overwrite inLeft[-16 .. -1] and inRight[-16 .. -1] and then runs the block in one
+    // pass.
+    void RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
+                     int frames, int factor);
+
     double* delayA;
     double* delayB;
     int position;  // next write into both delay lines, 0 <= position < length
@@ -24,6 +32,25 @@ public:
     double* coefficientsA;
     double* coefficientsB;
     double gain;
+    // Computes the lines the design makes (17 taps, factor 2 or more); the baseline until
+    // UseKernel chooses another.
+    SparseFirKernel kernel;
+
+    // While the lines run in the designed form (17 taps, factor recentFactor), the last 16
+    // inputs of each channel, oldest first; the lines hold zeros in their slots meanwhile.
+    // recentFactor 0: the lines hold the whole history.
+    double recent[2][kSparseHistory];
+    int recentFactor;
+    // The 17 coefficients of each channel that the designed form with recentFactor uses,
+    // taken when that form starts and again by SetCoefficients.
+    double sparseTaps[2][kSparseTaps];
+    // Entry t of a channel's line as the plain form would hold it, whichever form holds it.
+    double DelayEntry(int channel, int t) const;
+    // Moves the history into the form a run with `factor` uses (0: the lines).
+    void SettleHistory(int factor);
+    void TakeSparseTaps();
+
+    void UseKernel(SparseFirKernel chosen) { kernel = chosen ? chosen : BaselineSparseFirKernel(); }
 
     CStereoFir(const CStereoFir&) = delete;
     CStereoFir& operator=(const CStereoFir&) = delete;

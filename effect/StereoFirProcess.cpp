@@ -1,5 +1,7 @@
 #include "effect/StereoFir.h"
 
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -14,8 +16,6 @@ namespace {
 
 // The sparse form keeps the T coefficients it needs on the stack.
 constexpr int kMaxSparseTaps = 32;
-// Every prototype of the design spans sixteen input periods: 16 f + 1 entries, 17 taps.
-constexpr int kDesignedTaps = 17;
 
 // Left and right sample processed side by side.
 #if defined(__SSE2__)
@@ -195,18 +195,140 @@ void RunFull(CStereoFir& fir, const double* inLeft, const double* inRight, doubl
     fir.position = position;
 }
 
+// The lines the design makes: 17 taps and a factor of at least 2. Between blocks such a
+// line holds its last 16 inputs at distances f, 2f, ..., 16f behind the write position
+// and zeros everywhere else. While the filter runs in that form it keeps those 16 inputs
+// of each channel contiguous, oldest first (CStereoFir::recent), and zeros in their slots
+// of the line, so a block only copies them in front of its first inputs, lets the kernel
+// run straight over the contiguous samples and copies the last 16 back.
+bool IsDesignedLine(int length, int factor)
+{
+    return factor >= 2 && length == (kSparseTaps - 1) * factor + 1;
+}
+
+// The slot of the k-th oldest of the 16 inputs: the oldest sits 16 f behind the write
+// position, which is one entry ahead of it, and the others follow f apart. The line has
+// 16 f + 1 entries, so an index wraps at most once.
+inline int HistorySlot(int position, int k, int factor, int length)
+{
+    const int slot = position + 1 + k * factor;
+    return slot >= length ? slot - length : slot;
+}
+
+class DesignedLine {
+public:
+    DesignedLine(CStereoFir& fir, int factor) : fir(fir), factor(factor)
+    {
+        fir.SettleHistory(factor);
+    }
+
+    void Run(const double* input, double* output, int channel, int frames)
+    {
+        const double* taps = fir.sparseTaps[channel];
+        double* recent = fir.recent[channel];
+        // The history, then the block's first inputs.
+        double staged[2 * kSparseHistory];
+        const int head = frames < kSparseHistory ? frames : kSparseHistory;
+        std::memcpy(staged, recent, sizeof(double) * kSparseHistory);
+        std::memcpy(staged + kSparseHistory, input, sizeof(double) * head);
+        fir.kernel(staged + kSparseHistory, output, head, taps, fir.gain);
+        if (frames > head)
+            fir.kernel(input + head, output + head, frames - head, taps, fir.gain);
+        const double* newest =
+            frames >= kSparseHistory ? input + frames - kSparseHistory : staged + frames;
+        std::memmove(recent, newest, sizeof(double) * kSparseHistory);
+    }
+
+    // The same with the history put straight in front of the block.
+    void RunWithLead(double* input, double* output, int channel, int frames)
+    {
+        const double* taps = fir.sparseTaps[channel];
+        double* recent = fir.recent[channel];
+        std::memcpy(input - kSparseHistory, recent, sizeof(double) * kSparseHistory);
+        fir.kernel(input, output, frames, taps, fir.gain);
+        std::memcpy(recent, input + frames - kSparseHistory, sizeof(double) * kSparseHistory);
+    }
+
+    // Where the write position stands after `frames` more frames.
+    int PositionAfter(int frames) const
+    {
+        return static_cast<int>((fir.position + static_cast<long long>(frames) * factor) %
+                                fir.length);
+    }
+
+private:
+    CStereoFir& fir;
+    int factor;
+};
+
 }  // namespace
+
+void CStereoFir::SettleHistory(int factor)
+{
+    if (recentFactor == factor)
+        return;
+    if (recentFactor != 0) {
+        for (int k = 0; k < kSparseHistory; ++k) {
+            const int slot = HistorySlot(position, k, recentFactor, length);
+            delayA[slot] = recent[0][k];
+            delayB[slot] = recent[1][k];
+        }
+        recentFactor = 0;
+    }
+    if (factor == 0 || !IsDesignedLine(length, factor))
+        return;
+    for (int k = 0; k < kSparseHistory; ++k) {
+        const int slot = HistorySlot(position, k, factor, length);
+        recent[0][k] = delayA[slot];
+        recent[1][k] = delayB[slot];
+        delayA[slot] = 0.0;
+        delayB[slot] = 0.0;
+    }
+    recentFactor = factor;
+    TakeSparseTaps();
+}
+
+double CStereoFir::DelayEntry(int channel, int t) const
+{
+    const double* line = channel == 0 ? delayA : delayB;
+    if (recentFactor != 0) {
+        for (int k = 0; k < kSparseHistory; ++k)
+            if (HistorySlot(position, k, recentFactor, length) == t)
+                return recent[channel][k];
+    }
+    return line[t];
+}
+
+void CStereoFir::RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
+                             int frames, int factor)
+{
+    if (frames <= 0 || !IsDesignedLine(length, factor)) {
+        Run(inLeft, inRight, outLeft, outRight, frames, factor);
+        return;
+    }
+    DesignedLine line(*this, factor);
+    const int newPosition = line.PositionAfter(frames);
+    line.RunWithLead(inLeft, outLeft, 0, frames);
+    line.RunWithLead(inRight, outRight, 1, frames);
+    position = newPosition;
+}
 
 void CStereoFir::Run(const double* inLeft, const double* inRight, double* outLeft,
                      double* outRight, int frames, int factor)
 {
     if (frames <= 0 || length <= 0)
         return;
+    if (IsDesignedLine(length, factor)) {
+        DesignedLine line(*this, factor);
+        const int newPosition = line.PositionAfter(frames);
+        line.Run(inLeft, outLeft, 0, frames);
+        line.Run(inRight, outRight, 1, frames);
+        position = newPosition;
+        return;
+    }
+    SettleHistory(0);
     const int taps = SparseTapCount(length, factor);
-    if (taps == kDesignedTaps)
-        RunSparse<kDesignedTaps>(*this, inLeft, inRight, outLeft, outRight, frames, factor,
-                                 taps);
-    else if (taps > 0)
+    if (taps > 0)
         RunSparse<0>(*this, inLeft, inRight, outLeft, outRight, frames, factor, taps);
     else
         RunFull(*this, inLeft, inRight, outLeft, outRight, frames, factor);

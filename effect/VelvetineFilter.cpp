@@ -73,6 +73,14 @@ void CVelvetineFilter::DesignPrototypes()
     }
 }
 
+void CVelvetineFilter::UseAvx2(bool processorHasAvx2)
+{
+    const SparseFirKernel kernel =
+        processorHasAvx2 ? Avx2SparseFirKernel() : BaselineSparseFirKernel();
+    for (int i = 0; i < kPrototypeCount; ++i)
+        bank[i]->UseKernel(kernel);
+}
+
 int CVelvetineFilter::PrototypeIndex(double value)
 {
     // A restored state block or a misbehaving host may hand over anything; whatever it is
@@ -89,11 +97,13 @@ void CVelvetineFilter::Process()
 {
     // Read once: a change made from another thread during the block applies to the next.
     const int index = PrototypeIndex(controlValues[kOversampling].load(std::memory_order_relaxed));
-    const CAudioBuffer& input = *ports[kLineIn]->audio;
+    CAudioBuffer& input = *ports[kLineIn]->audio;
     CAudioBuffer& output = *ports[kLineOut]->audio;
     const int frames = std::min({blockLength, input.length, output.length});
-    bank[index]->Run(input.channel[0], input.channel[1], output.channel[0], output.channel[1],
-                     frames, PrototypeFactor(index));
+    // The input buffer's lead takes the prototype's history, so the block runs in one pass.
+    static_assert(CAudioBuffer::kLead >= kSparseHistory, "the lead holds the history");
+    bank[index]->RunWithLead(input.channel[0], input.channel[1], output.channel[0],
+                             output.channel[1], frames, PrototypeFactor(index));
 }
 
 double CVelvetineFilter::GetControl(int index)

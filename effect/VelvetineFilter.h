@@ -37,6 +37,9 @@ public:
     int SampleRate() const { return sampleRate; }
     int BlockLength() const { return blockLength; }
     CStereoFir* Prototype(int index) const { return bank[index]; }
+    // Runs every prototype on the AVX2 kernel when the processor has AVX2 and this build
+    // carries that kernel, otherwise on the baseline. Chosen once, before processing starts.
+    void UseAvx2(bool processorHasAvx2);
 
 private:
     void DesignPrototypes();

@@ -7,16 +7,18 @@ namespace {
 
 constexpr std::align_val_t kChannelAlignment{16};
 
+// The lead keeps the alignment: 16 doubles are 128 bytes.
 double* AllocateChannel(int samples)
 {
-    return static_cast<double*>(
-        ::operator new[](sizeof(double) * static_cast<size_t>(samples), kChannelAlignment));
+    const size_t count = static_cast<size_t>(samples) + CAudioBuffer::kLead;
+    return static_cast<double*>(::operator new[](sizeof(double) * count, kChannelAlignment)) +
+           CAudioBuffer::kLead;
 }
 
 void FreeChannel(double* samples)
 {
     if (samples)
-        ::operator delete[](samples, kChannelAlignment);
+        ::operator delete[](samples - CAudioBuffer::kLead, kChannelAlignment);
 }
 
 }  // namespace

@@ -14,6 +14,11 @@ public:
     // Gives each channel room for `length` samples (negative counts as 0), then clears.
     virtual void Resize(int length);
 
+    // Every channel also has this many writable samples in front of its first one, outside
+    // the block: processing may put the samples that came before the block there, so that
+    // one pass runs over both.
+    static constexpr int kLead = 16;
+
     double* channel[2];
     bool stereo;
     int length;

@@ -36,7 +36,9 @@ CTidegateAdapter* CreateInstance(audioMasterCallback callback)
     try {
         std::unique_ptr<CVelvetineFilter> machine(
             new CVelvetineFilter(processContext->host, machineDescription));
+        machine->UseAvx2((processContext->cpuFeatures & CPU_AVX2) != 0);
         CTidegateAdapter* adapter = new CTidegateAdapter(machine.get(), callback);
+        adapter->UseAvx2((processContext->cpuFeatures & CPU_AVX2) != 0);
         machine.release();  // the adapter owns it now
         return adapter;
     } catch (const std::bad_alloc&) {

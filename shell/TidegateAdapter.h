@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/SampleCopy.h"
+
 #include <cstdint>
 
 #include "framework/Machine.h"
@@ -56,6 +58,8 @@ public:
     CPort* OutputPort() const { return outputPort; }
     NativeWindow EditorWindow() const { return editorWindow; }
     int32_t LastFrames() const { return lastFrames; }
+    // Copies 32-bit samples with AVX2 when the processor has it; chosen once, at creation.
+    void UseAvx2(bool processorHasAvx2);
     audioMasterCallback HostCallbackCopy() const { return hostCallback; }
 
 private:
@@ -72,5 +76,6 @@ private:
     CPort* outputPort;
     NativeWindow editorWindow;
     int32_t lastFrames;
+    SampleCopies copies = BaselineSampleCopies();
     ERect editorRect;
 };

@@ -21,8 +21,10 @@ struct ReferenceFir {
         copy.length = fir.length;
         copy.position = fir.position;
         copy.gain = fir.gain;
-        copy.delayA.assign(fir.delayA, fir.delayA + fir.length);
-        copy.delayB.assign(fir.delayB, fir.delayB + fir.length);
+        for (int t = 0; t < fir.length; ++t) {
+            copy.delayA.push_back(fir.DelayEntry(0, t));
+            copy.delayB.push_back(fir.DelayEntry(1, t));
+        }
         copy.coefficientsA.assign(fir.coefficientsA, fir.coefficientsA + fir.length);
         copy.coefficientsB.assign(fir.coefficientsB, fir.coefficientsB + fir.length);
         return copy;

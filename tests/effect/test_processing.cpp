@@ -3,11 +3,13 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "effect/FilterDesign.h"
+#include "effect/SparseFirKernel.h"
 #include "effect/StereoFir.h"
 #include "effect/VelvetineFilter.h"
 #include "framework/AudioBuffer.h"
@@ -21,15 +23,14 @@ using Signal = std::vector<double>;
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// Outputs are compared bit for bit, except that +0 and -0 count as the same sample.
+// Outputs are compared bit for bit, the sign of zero included.
 ::testing::AssertionResult SameSamples(const Signal& expected, const Signal& actual)
 {
     if (expected.size() != actual.size())
         return ::testing::AssertionFailure() << "lengths " << expected.size() << " and "
                                              << actual.size();
     for (size_t i = 0; i < expected.size(); ++i) {
-        const bool bothZero = expected[i] == 0.0 && actual[i] == 0.0;
-        if (!bothZero && !SameBits(expected[i], actual[i]))
+        if (!SameBits(expected[i], actual[i]))
             return ::testing::AssertionFailure()
                    << "sample " << i << ": expected " << expected[i] << ", got " << actual[i]
                    << " (difference " << actual[i] - expected[i] << ")";
@@ -43,12 +44,12 @@ bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
         return ::testing::AssertionFailure() << "position " << actual.position << ", expected "
                                              << expected.position;
     for (int t = 0; t < expected.length; ++t)
-        if (!SameBits(expected.delayA[t], actual.delayA[t]) ||
-            !SameBits(expected.delayB[t], actual.delayB[t]))
+        if (!SameBits(expected.delayA[t], actual.DelayEntry(0, t)) ||
+            !SameBits(expected.delayB[t], actual.DelayEntry(1, t)))
             return ::testing::AssertionFailure()
                    << "delay entry " << t << ": expected " << expected.delayA[t] << "/"
-                   << expected.delayB[t] << ", got " << actual.delayA[t] << "/"
-                   << actual.delayB[t];
+                   << expected.delayB[t] << ", got " << actual.DelayEntry(0, t) << "/"
+                   << actual.DelayEntry(1, t);
     return ::testing::AssertionSuccess();
 }
 
@@ -92,40 +93,95 @@ std::unique_ptr<CStereoFir> DesignedFir(int index)
     return fir;
 }
 
+// The kernels this processor can run, by name.
+std::vector<std::pair<const char*, SparseFirKernel>> RunnableKernels()
+{
+    std::vector<std::pair<const char*, SparseFirKernel>> kernels{
+        {"baseline", BaselineSparseFirKernel()}};
+#if defined(__i386__) || defined(__x86_64__)
+    if (Avx2SparseFirKernel() && __builtin_cpu_supports("avx2"))
+        kernels.emplace_back("avx2", Avx2SparseFirKernel());
+#endif
+    return kernels;
+}
+
 TEST(StereoFir, MatchesTheFullSumBitForBitAcrossFactorSwitches)
 {
-    std::vector<std::unique_ptr<CStereoFir>> shipped;
-    std::vector<ReferenceFir> reference;
-    for (int i = 0; i < kPrototypeCount; ++i) {
-        shipped.push_back(DesignedFir(i));
-        reference.push_back(ReferenceFir::CopyOf(*shipped.back()));
+    for (const auto& [name, kernel] : RunnableKernels()) {
+        std::vector<std::unique_ptr<CStereoFir>> shipped;
+        std::vector<ReferenceFir> reference;
+        for (int i = 0; i < kPrototypeCount; ++i) {
+            shipped.push_back(DesignedFir(i));
+            shipped.back()->UseKernel(kernel);
+            reference.push_back(ReferenceFir::CopyOf(*shipped.back()));
+        }
+        SignalSource source(20240611);
+        const int blockSizes[] = {1, 2, 3, 7, 15, 16, 17, 31, 32, 33, 64, 100, 129, 0, 5, 511, 4096};
+        constexpr int kSizes = sizeof blockSizes / sizeof blockSizes[0];
+        int usedPrototypes = 0;
+
+        for (int block = 0; block < 240; ++block) {
+            const int index = block < 2 * kPrototypeCount ? block / 2 : source.Between(0, 4);
+            usedPrototypes |= 1 << index;
+            const int frames = blockSizes[source.Between(0, kSizes - 1)];
+            const Signal left = source.Next(frames), right = source.Next(frames);
+            Signal expectedLeft(frames), expectedRight(frames), actualLeft(frames, 9.0),
+                actualRight(frames, 9.0);
+            const int factor = PrototypeFactor(index);
+
+            reference[index].Run(left.data(), right.data(), expectedLeft.data(),
+                                 expectedRight.data(), frames, factor);
+            shipped[index]->Run(left.data(), right.data(), actualLeft.data(),
+                                actualRight.data(), frames, factor);
+
+            ASSERT_TRUE(SameSamples(expectedLeft, actualLeft))
+                << name << " block " << block << " factor " << factor << " left";
+            ASSERT_TRUE(SameSamples(expectedRight, actualRight)) << name << " block " << block;
+            for (int i = 0; i < kPrototypeCount; ++i)
+                ASSERT_TRUE(SameLines(reference[i], *shipped[i]))
+                    << name << " prototype " << i << " after block " << block;
+        }
+        EXPECT_EQ(usedPrototypes, 0x1f);
+        // Handing the history back to the lines leaves them as the full sum has them.
+        for (int i = 0; i < kPrototypeCount; ++i) {
+            shipped[i]->SettleHistory(0);
+            for (int t = 0; t < shipped[i]->length; ++t)
+                ASSERT_TRUE(SameBits(reference[i].delayA[t], shipped[i]->delayA[t]) &&
+                            SameBits(reference[i].delayB[t], shipped[i]->delayB[t]))
+                    << name << " prototype " << i << " entry " << t;
+        }
     }
-    SignalSource source(20240611);
-    const int blockSizes[] = {1, 2, 3, 7, 16, 17, 33, 64, 129, 255, 0, 5, 511};
-    int usedPrototypes = 0;
+}
 
-    for (int block = 0; block < 240; ++block) {
-        const int index = block < 2 * kPrototypeCount ? block / 2 : source.Between(0, 4);
-        usedPrototypes |= 1 << index;
-        const int frames = blockSizes[source.Between(0, 12)];
-        const Signal left = source.Next(frames), right = source.Next(frames);
-        Signal expectedLeft(frames), expectedRight(frames), actualLeft(frames, 9.0),
-            actualRight(frames, 9.0);
-        const int factor = PrototypeFactor(index);
-
-        reference[index].Run(left.data(), right.data(), expectedLeft.data(),
-                             expectedRight.data(), frames, factor);
-        shipped[index]->Run(left.data(), right.data(), actualLeft.data(), actualRight.data(),
-                            frames, factor);
-
-        ASSERT_TRUE(SameSamples(expectedLeft, actualLeft)) << "block " << block << " factor "
-                                                           << factor << " left";
-        ASSERT_TRUE(SameSamples(expectedRight, actualRight)) << "block " << block << " right";
-        for (int i = 0; i < kPrototypeCount; ++i)
-            ASSERT_TRUE(SameLines(reference[i], *shipped[i]))
-                << "prototype " << i << " after block " << block;
+TEST(SparseFirKernel, Avx2GivesTheBaselineBitsForEveryFrameCount)
+{
+    const SparseFirKernel avx2 = Avx2SparseFirKernel();
+#if defined(__i386__) || defined(__x86_64__)
+    const bool runnable = avx2 && __builtin_cpu_supports("avx2");
+#else
+    const bool runnable = false;
+#endif
+    if (!runnable)
+        GTEST_SKIP() << (avx2 ? "this processor has no AVX2" : "this build has no AVX2 kernel");
+    // Inputs with infinities of both signs as well: their sums turn into NaN, and the NaN
+    // must come out the same.
+    std::mt19937 random(1311);
+    std::uniform_real_distribution<double> sample(-1.0, 1.0);
+    std::uniform_int_distribution<int> pick(0, 99);
+    const double taps[kSparseTaps] = {0.03, 0.19, 0.54, 0.86, 0.70, 0.12, -0.2, -0.15, 0.01,
+                                      0.09, 0.04, -0.03, -0.04, 0.0, 0.02, 0.01, -0.005};
+    for (int frames = 0; frames <= 80; ++frames) {
+        Signal input(kSparseHistory + frames);
+        for (double& x : input) {
+            const int kind = pick(random);
+            x = kind == 0 ? INFINITY : kind == 1 ? -INFINITY : kind < 5 ? -0.0 : sample(random);
+        }
+        Signal expected(frames + 1, 7.0), actual(frames + 1, 7.0);
+        BaselineSparseFirKernel()(input.data() + kSparseHistory, expected.data(), frames, taps, 1.07);
+        avx2(input.data() + kSparseHistory, actual.data(), frames, taps, 1.07);
+        ASSERT_TRUE(SameSamples(expected, actual)) << frames << " frames (seed 1311)";
+        ASSERT_EQ(actual[frames], 7.0) << "wrote past " << frames << " frames";
     }
-    EXPECT_EQ(usedPrototypes, 0x1f);
 }
 
 TEST(StereoFir, OtherLengthsAndFactorsAlsoMatchTheFullSum)
@@ -214,6 +270,36 @@ public:
 };
 
 double ControlFor(int index) { return index * 0.25; }
+
+// The machine runs its prototypes through the input buffer's lead: the same bits as the
+// full sum, for outputs and for every prototype's line, on every kernel.
+TEST(FilterProcessing, MachineMatchesTheFullSumBitForBit)
+{
+    for (const auto& [name, kernel] : RunnableKernels()) {
+        Rig rig;
+        rig.machine->UseAvx2(std::string(name) == "avx2");
+        std::vector<ReferenceFir> reference;
+        for (int i = 0; i < kPrototypeCount; ++i)
+            reference.push_back(ReferenceFir::CopyOf(*rig.machine->Prototype(i)));
+        SignalSource source(977);
+        for (int block = 0; block < 120; ++block) {
+            const int index = source.Between(0, 4);
+            const int frames = source.Between(0, 3) == 0 ? source.Between(0, 20)
+                                                          : source.Between(1, 600);
+            rig.machine->SetControl(0, 0.25 * index);
+            const Signal left = source.Next(frames), right = source.Next(frames);
+            Signal expectedLeft(frames), expectedRight(frames), outLeft, outRight;
+            reference[index].Run(left.data(), right.data(), expectedLeft.data(),
+                                 expectedRight.data(), frames, PrototypeFactor(index));
+            rig.Run(left, right, outLeft, outRight);
+            ASSERT_TRUE(SameSamples(expectedLeft, outLeft)) << name << " block " << block;
+            ASSERT_TRUE(SameSamples(expectedRight, outRight)) << name << " block " << block;
+            for (int i = 0; i < kPrototypeCount; ++i)
+                ASSERT_TRUE(SameLines(reference[i], *rig.machine->Prototype(i)))
+                    << name << " prototype " << i << " after block " << block;
+        }
+    }
+}
 
 TEST(FilterProcessing, ImpulseResponseIsEveryFthCoefficientTimesTheGain)
 {

@@ -1,0 +1,45 @@
+// Built with AVX2 enabled and without fused multiply-add, so that every product and every
+// sum rounds on its own, exactly as in the baseline kernel. Nothing here runs unless the
+// processor reports AVX2.
+
+#include "effect/SparseFirKernel.h"
+
+#if defined(__AVX2__)
+#include <immintrin.h>
+
+#include "effect/SparseFirLoop.h"
+
+#if defined(__FMA__) || defined(__FP_FAST_FMA)
+#error "this translation unit must be built without fused multiply-add"
+#endif
+
+namespace {
+
+struct Avx2Lanes {
+    using Reg = __m256d;
+    static constexpr int kWidth = 4;
+    static Reg Load(const double* p) { return _mm256_loadu_pd(p); }
+    static void Store(double* p, Reg v) { _mm256_storeu_pd(p, v); }
+    static Reg Broadcast(const double* p) { return _mm256_broadcast_sd(p); }
+    static Reg Zero() { return _mm256_setzero_pd(); }
+    static Reg Add(Reg a, Reg b) { return _mm256_add_pd(a, b); }
+    static Reg Mul(Reg a, Reg b) { return _mm256_mul_pd(a, b); }
+};
+
+void Avx2(const double* input, double* output, int frames, const double* taps, double gain)
+{
+    sparse_fir::Filter<Avx2Lanes, 4, sparse_fir::ScalarLanes>(input, output, frames, taps, gain);
+}
+
+}  // namespace
+
+SparseFirKernel Avx2SparseFirKernel()
+{
+    return &Avx2;
+}
+#else
+SparseFirKernel Avx2SparseFirKernel()
+{
+    return nullptr;
+}
+#endif

@@ -1,0 +1,87 @@
+#pragma once
+
+// The loop shared by the kernels of SparseFirKernel.h, written once over a vector type V
+// that holds V::kWidth consecutive frames of one channel. V provides Load, Store,
+// Broadcast, Add and Mul; every instruction set supplies its own V in its own translation
+// unit. Only additions of one frame's sum depend on each other, so several groups of
+// frames run side by side to keep the adders busy.
+
+#include "effect/SparseFirKernel.h"
+
+namespace sparse_fir {
+// Internal linkage: each instruction set's translation unit gets its own copies, so the
+// linker can never hand the baseline a copy built for wider units.
+namespace {
+
+// Frames [0, Groups * V::kWidth) of output.
+template <class V, int Groups>
+inline void FilterGroups(const double* input, double* output, const double* taps,
+                         typename V::Reg gain, typename V::Reg zero)
+{
+    constexpr int kWidth = V::kWidth;
+    typename V::Reg sum[Groups];
+    const typename V::Reg first = V::Broadcast(taps);
+#pragma GCC unroll 8
+    for (int g = 0; g < Groups; ++g)
+        sum[g] = V::Mul(first, V::Load(input + g * kWidth));
+    // The sum starts at the first product rather than at 0.0 + it: the two differ only in
+    // the sign of a zero sum, which the closing + 0.0 makes +0 either way.
+#pragma GCC unroll 16
+    for (int j = 1; j < kSparseTaps; ++j) {
+        const typename V::Reg tap = V::Broadcast(taps + j);
+#pragma GCC unroll 8
+        for (int g = 0; g < Groups; ++g)
+            sum[g] = V::Add(sum[g], V::Mul(tap, V::Load(input + g * kWidth - j)));
+    }
+#pragma GCC unroll 8
+    for (int g = 0; g < Groups; ++g)
+        V::Store(output + g * kWidth, V::Add(V::Mul(gain, sum[g]), zero));
+}
+
+// The whole run. A last group that would reach past the end is moved back to end at the
+// last frame instead: the frames it computes again come out with the same bits.
+template <class V, int Groups, class Scalar>
+void Filter(const double* input, double* output, int frames, const double* taps, double gain)
+{
+    constexpr int kWidth = V::kWidth;
+    constexpr int kSpan = Groups * kWidth;
+    const typename V::Reg vectorGain = V::Broadcast(&gain);
+    const typename V::Reg vectorZero = V::Zero();
+    if (frames >= kSpan) {
+        int i = 0;
+        for (; i + kSpan <= frames; i += kSpan)
+            FilterGroups<V, Groups>(input + i, output + i, taps, vectorGain, vectorZero);
+        if (i < frames)
+            FilterGroups<V, Groups>(input + frames - kSpan, output + frames - kSpan, taps,
+                                    vectorGain, vectorZero);
+        return;
+    }
+    if (frames >= kWidth) {
+        int i = 0;
+        for (; i + kWidth <= frames; i += kWidth)
+            FilterGroups<V, 1>(input + i, output + i, taps, vectorGain, vectorZero);
+        if (i < frames)
+            FilterGroups<V, 1>(input + frames - kWidth, output + frames - kWidth, taps,
+                               vectorGain, vectorZero);
+        return;
+    }
+    const typename Scalar::Reg scalarGain = Scalar::Broadcast(&gain);
+    const typename Scalar::Reg scalarZero = Scalar::Zero();
+    for (int i = 0; i < frames; ++i)
+        FilterGroups<Scalar, 1>(input + i, output + i, taps, scalarGain, scalarZero);
+}
+
+// One frame at a time, in plain double arithmetic.
+struct ScalarLanes {
+    using Reg = double;
+    static constexpr int kWidth = 1;
+    static Reg Load(const double* p) { return *p; }
+    static void Store(double* p, Reg v) { *p = v; }
+    static Reg Broadcast(const double* p) { return *p; }
+    static Reg Zero() { return 0.0; }
+    static Reg Add(Reg a, Reg b) { return a + b; }
+    static Reg Mul(Reg a, Reg b) { return a * b; }
+};
+
+}  // namespace
+}  // namespace sparse_fir
