@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
 
 #include "gui/LiteContainer.h"
 
@@ -22,7 +23,7 @@ public:
     };
 
     // Builds the editor in `parent`, showing the machine's current value, and shows it.
-    CVelvetineFilterGUI(HWND parent, CVelvetineFilter* machine, CVelvetineFilterInfo* description);
+    CVelvetineFilterGUI(ControlParent parent, CVelvetineFilter* machine, CVelvetineFilterInfo* description);
 
     void OnLeftDown(int x, int y) override;
     void RenderArea(int left, int top, int right, int bottom, int areaWidth, int areaHeight) override;
@@ -47,6 +48,6 @@ private:
     void Press(int button);
     void DrawButtons();
 
-    const DWORD windowThread;
+    const std::thread::id windowThread;
     std::atomic<bool> redrawPosted;
 };

@@ -33,7 +33,7 @@ public:
 class CLiteContainer : public CControl, public CMutex {
 public:
     // `background`, if given, must be RGB and exactly width x height; it stays its owner's.
-    CLiteContainer(HWND parent, int width, int height, CPicture* background);
+    CLiteContainer(ControlParent parent, int width, int height, CPicture* background);
     ~CLiteContainer() override;
 
     void Paint() override;
