@@ -4,15 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XRes.h>
-#include <dirent.h>
-
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -20,99 +13,27 @@
 
 #include "effect/VelvetineFilter.h"
 #include "effect/VelvetineFilterInfo.h"
-#include "gui/Control.h"
-#include "gui/Picture.h"
+#include "tests/effect/X11Fixture.h"
 #include "tests/framework/FakeHost.h"
 
 namespace {
 
-constexpr int kWidth = 275;
-constexpr int kHeight = 120;
-constexpr int kButtonSize = 28;
-constexpr int kButtonTop = 54;
-int ButtonLeft(int i) { return 44 + 40 * i; }
+using namespace x11test;
 
-std::vector<uint8_t> ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-// The repository's artwork decoded by the toolkit's decoder and composed as the editor
-// composes it: the background, then each button's face from the strip for its state.
-struct Artwork {
-    Artwork()
-    {
-        Load(background, "background.png");
-        Load(highlighted, "buttons_highlighted.png");
-        Load(normal, "buttons_normal.png");
-    }
-
-    std::vector<uint8_t> Compose(int selected) const
-    {
-        CPicture canvas;
-        canvas.Blank(kWidth, kHeight);
-        background.Draw(canvas, 0, 0, 0, 0, kWidth, kHeight);
-        for (int i = 0; i < 5; ++i)
-            (i == selected ? highlighted : normal).Draw(canvas, ButtonLeft(i), kButtonTop, 40 * i, 0, kButtonSize,
-                                                        kButtonSize);
-        return std::vector<uint8_t>(canvas.pixels, canvas.pixels + kWidth * kHeight * 3);
-    }
-
-    static void Load(CPicture& picture, const char* name)
-    {
-        const std::vector<uint8_t> bytes = ReadFile(std::string(VELVETINE_SOURCE_DIR) + "/resources/" + name);
-        picture.FromPng(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    }
-
-    CPicture background, highlighted, normal;
-};
-
-const Artwork& Art()
-{
-    static const Artwork artwork;
-    return artwork;
-}
-
-int OpenDescriptors()
-{
-    int count = 0;
-    if (DIR* folder = opendir("/proc/self/fd")) {
-        while (readdir(folder))
-            ++count;
-        closedir(folder);
-    }
-    return count;
-}
-
-// The test's own connection, standing in for the host's, with a mapped top-level window
-// as the host's editor frame.
-class X11Host : public ::testing::Test {
+// The editor of a filter machine of the test's own, in the fixture's window.
+class X11Editor : public X11Host {
 protected:
     void SetUp() override
     {
-        display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr) << "no X server: run under xvfb-run";
-        XSetWindowAttributes attributes = {};
-        attributes.override_redirect = True;
-        attributes.background_pixel = BlackPixel(display, DefaultScreen(display));
-        parent = XCreateWindow(display, DefaultRootWindow(display), 0, 0, 400, 300, 0, CopyFromParent,
-                               InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
-        XMapWindow(display, parent);
-        XSync(display, False);
+        X11Host::SetUp();
         machine.reset(static_cast<CVelvetineFilter*>(info.CreateMachine()));
     }
 
     void TearDown() override
     {
         machine.reset();
-        if (display) {
-            XDestroyWindow(display, parent);
-            XCloseDisplay(display);
-        }
+        X11Host::TearDown();
     }
-
-    NativeWindow ParentHandle() const { return reinterpret_cast<NativeWindow>(static_cast<uintptr_t>(parent)); }
 
     Window Open()
     {
@@ -121,86 +42,12 @@ protected:
         return static_cast<Window>(reinterpret_cast<uintptr_t>(opened));
     }
 
-    std::vector<Window> Children()
-    {
-        Window root = 0, up = 0, *list = nullptr;
-        unsigned count = 0;
-        std::vector<Window> children;
-        if (XQueryTree(display, parent, &root, &up, &list, &count)) {
-            children.assign(list, list + count);
-            XFree(list);
-        }
-        return children;
-    }
-
-    // The window's pixels as the server holds them, 3 bytes R, G, B each.
-    std::vector<uint8_t> Capture(Window window)
-    {
-        XSync(display, False);
-        XImage* image = XGetImage(display, window, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
-        if (!image)
-            return {};
-        std::vector<uint8_t> rgb;
-        for (int row = 0; row < kHeight; ++row) {
-            for (int column = 0; column < kWidth; ++column) {
-                const unsigned long pixel = XGetPixel(image, column, row);
-                rgb.push_back(uint8_t((pixel & image->red_mask) >> 16));
-                rgb.push_back(uint8_t((pixel & image->green_mask) >> 8));
-                rgb.push_back(uint8_t(pixel & image->blue_mask));
-            }
-        }
-        XDestroyImage(image);
-        return rgb;
-    }
-
-    int ShownState(Window window)
-    {
-        const std::vector<uint8_t> shown = Capture(window);
-        for (int state = 0; state < 5; ++state)
-            if (shown == Art().Compose(state))
-                return state;
-        return -1;
-    }
-
-    void SendButton(Window window, int type, int x, int y)
-    {
-        XEvent event = {};
-        event.xbutton.type = type;
-        event.xbutton.display = display;
-        event.xbutton.window = window;
-        event.xbutton.root = DefaultRootWindow(display);
-        event.xbutton.x = x;
-        event.xbutton.y = y;
-        event.xbutton.button = Button1;
-        event.xbutton.same_screen = True;
-        XSendEvent(display, window, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &event);
-        XSync(display, False);
-    }
-
-    void Click(Window window, int x, int y)
-    {
-        SendButton(window, ButtonPress, x, y);
-        SendButton(window, ButtonRelease, x, y);
-        DispatchToolkitEvents();
-    }
-
-    int ClientCount()
-    {
-        int count = -1;
-        XResClient* clients = nullptr;
-        if (XResQueryClients(display, &count, &clients) == Success)
-            XFree(clients);
-        return count;
-    }
-
     FakeHost host;
     CVelvetineFilterInfo info{&host};
     std::unique_ptr<CVelvetineFilter> machine;
-    Display* display = nullptr;
-    Window parent = 0;
 };
 
-TEST_F(X11Host, ShowsEachStatePixelForPixelAsComposed)
+TEST_F(X11Editor, ShowsEachStatePixelForPixelAsComposed)
 {
     const Window editor = Open();
     ASSERT_NE(editor, 0u);
@@ -225,7 +72,7 @@ TEST_F(X11Host, ShowsEachStatePixelForPixelAsComposed)
     EXPECT_EQ(ShownState(editor), 4);
 }
 
-TEST_F(X11Host, EachPressSetsItsValueAndReportsItOnce)
+TEST_F(X11Editor, EachPressSetsItsValueAndReportsItOnce)
 {
     const Window editor = Open();
     ASSERT_NE(editor, 0u);
@@ -248,7 +95,7 @@ TEST_F(X11Host, EachPressSetsItsValueAndReportsItOnce)
     EXPECT_EQ(host.CallsOf(HostCall::kAutomate).size(), 1u);
 }
 
-TEST_F(X11Host, ChangesFromAnotherThreadAreDrawnOnTheEditorsThread)
+TEST_F(X11Editor, ChangesFromAnotherThreadAreDrawnOnTheEditorsThread)
 {
     const Window editor = Open();
     ASSERT_NE(editor, 0u);
@@ -259,13 +106,13 @@ TEST_F(X11Host, ChangesFromAnotherThreadAreDrawnOnTheEditorsThread)
     EXPECT_EQ(ShownState(editor), 3);
 }
 
-TEST_F(X11Host, OpensAtTheCurrentValue)
+TEST_F(X11Editor, OpensAtTheCurrentValue)
 {
     machine->SetControl(0, 0.6);
     EXPECT_EQ(ShownState(Open()), 2);
 }
 
-TEST_F(X11Host, OpenAndClose200TimesLeavesNoWindowsNorConnections)
+TEST_F(X11Editor, OpenAndClose200TimesLeavesNoWindowsNorConnections)
 {
     const int clients = ClientCount();
     ASSERT_GT(clients, 0);
@@ -284,7 +131,7 @@ TEST_F(X11Host, OpenAndClose200TimesLeavesNoWindowsNorConnections)
     EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
-TEST_F(X11Host, FailuresAnswerNoEditorAndTheProcessGoesOn)
+TEST_F(X11Editor, FailuresAnswerNoEditorAndTheProcessGoesOn)
 {
     const int clients = ClientCount();
     // Not a window at all, and no window.
