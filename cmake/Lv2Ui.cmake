@@ -19,3 +19,4 @@ set_target_properties(QMVelvetine_lv2ui PROPERTIES
   LINK_DEPENDS ${CMAKE_SOURCE_DIR}/lv2ui/QMVelvetineUi.map)
 # Static layers linked into a shared object must be position independent.
 set_target_properties(velvetine_framework velvetine_gui velvetine_effect PROPERTIES POSITION_INDEPENDENT_CODE ON)
+configure_file(${CMAKE_SOURCE_DIR}/lv2ui/QMVelvetine_ui.ttl.in ${VELVETINE_LV2_BUNDLE}/QMVelvetine_ui.ttl @ONLY)
