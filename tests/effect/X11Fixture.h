@@ -179,7 +179,7 @@ protected:
     {
         int count = -1;
         XResClient* clients = nullptr;
-        if (XResQueryClients(display, &count, &clients) == Success)
+        if (XResQueryClients(display, &count, &clients))  // Xlib style: nonzero on success
             XFree(clients);
         return count;
     }
