@@ -7,3 +7,9 @@ void* ModuleInstance()
 }
 
 void AdoptLoadedModule() {}
+
+// The toolkit has no window back end here yet, so hosts show their own control.
+bool ModuleShowsEditor()
+{
+    return false;
+}
