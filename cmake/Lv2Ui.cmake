@@ -5,7 +5,9 @@
 if(NOT VELVETINE_LV2_URI)
   set(VELVETINE_LV2_URI "urn:fernhollowstudios:qm-velvetine")
 endif()
-set(VELVETINE_LV2_UI_URI "${VELVETINE_LV2_URI}:ui")
+if(NOT VELVETINE_LV2_UI_URI)
+  set(VELVETINE_LV2_UI_URI "${VELVETINE_LV2_URI}:ui")
+endif()
 if(NOT VELVETINE_LV2_BUNDLE)
   set(VELVETINE_LV2_BUNDLE ${CMAKE_BINARY_DIR}/lv2/QMVelvetine.lv2)
 endif()
@@ -17,6 +19,9 @@ target_link_options(QMVelvetine_lv2ui PRIVATE
 set_target_properties(QMVelvetine_lv2ui PROPERTIES
   PREFIX "" OUTPUT_NAME QMVelvetine_ui LIBRARY_OUTPUT_DIRECTORY ${VELVETINE_LV2_BUNDLE}
   LINK_DEPENDS ${CMAKE_SOURCE_DIR}/lv2ui/QMVelvetineUi.map)
-# Static layers linked into a shared object must be position independent.
-set_target_properties(velvetine_framework velvetine_gui velvetine_effect PROPERTIES POSITION_INDEPENDENT_CODE ON)
 configure_file(${CMAKE_SOURCE_DIR}/lv2ui/QMVelvetine_ui.ttl.in ${VELVETINE_LV2_BUNDLE}/QMVelvetine_ui.ttl @ONLY)
+if(NOT VELVETINE_SANITIZE)
+  add_test(NAME lv2_ui_dependencies
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/check-shared-object $<TARGET_FILE:QMVelvetine_lv2ui> "lv2ui_descriptor")
+  set_tests_properties(lv2_ui_dependencies PROPERTIES TIMEOUT 60)
+endif()

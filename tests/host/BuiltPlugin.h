@@ -7,9 +7,9 @@
 
 #include <set>
 
-#include "tests/host/OpcodeNames.h"
-#include "tests/host/PluginLibrary.h"
-#include "tests/host/RecordingHost.h"
+#include "host/OpcodeNames.h"
+#include "host/PluginLibrary.h"
+#include "host/RecordingHost.h"
 
 inline PluginLibrary& BuiltPlugin()
 {
