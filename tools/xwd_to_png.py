@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Converts a 24- or 32-bit TrueColor X window dump (xwd) into a PNG file.
 
 usage: xwd_to_png.py INPUT.xwd OUTPUT.png
