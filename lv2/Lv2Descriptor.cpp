@@ -67,6 +67,10 @@ void Run(LV2_Handle handle, uint32_t frames)
     InstanceOf(handle)->Run(frames);
 }
 
+// Nothing to stop: activate does what a restart needs. Present because some hosts call it
+// without looking.
+void Deactivate(LV2_Handle) {}
+
 void Cleanup(LV2_Handle handle)
 {
     delete InstanceOf(handle);
@@ -78,7 +82,7 @@ const void* ExtensionData(const char*)
 }
 
 const LV2_Descriptor descriptor = {
-    VELVETINE_LV2_URI, Instantiate, ConnectPort, Activate, Run, nullptr, Cleanup, ExtensionData,
+    VELVETINE_LV2_URI, Instantiate, ConnectPort, Activate, Run, Deactivate, Cleanup, ExtensionData,
 };
 
 }  // namespace

@@ -94,6 +94,7 @@ void CLv2Instance::Activate()
     try {
         machine.reset(NewMachine(host, chunk));
         machineBlock = chunk;
+        machineControl = -1.0;
         dirty = false;
     } catch (const std::bad_alloc&) {
     }
@@ -103,7 +104,11 @@ void CLv2Instance::Run(uint32_t frames)
 {
     // Read once per run, as the VST 2.x binding reads the parameter once per block.
     const float* control = ports[kOversampling];
-    machine->SetControl(0, ControlValueForFactor(control ? *control : kFactors[0]));
+    const double value = ControlValueForFactor(control ? *control : kFactors[0]);
+    if (value != machineControl) {
+        machine->SetControl(0, value);
+        machineControl = value;
+    }
     const float* inLeft = ports[kInLeft];
     const float* inRight = ports[kInRight];
     float* outLeft = ports[kOutLeft];

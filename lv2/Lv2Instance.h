@@ -43,6 +43,7 @@ private:
     int chunk;
     std::unique_ptr<CMachine> machine;
     int machineBlock;  // the frames the machine's buffers hold now, at most `chunk`
+    double machineControl = -1.0;  // the control value last handed to the machine
     bool dirty;  // the filter has been given samples since it was made
     float* ports[kPortCount] = {};
 };
