@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
+// <windows.h> maps ReplaceFile to ReplaceFileA; ours is the portable function of that name.
+#undef ReplaceFile
+
 namespace {
 
 std::string SystemMessage(DWORD code) {
