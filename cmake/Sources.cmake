@@ -3,7 +3,7 @@
 function(velvetine_sources out dir)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
   if(WIN32)
-    list(FILTER sources EXCLUDE REGEX "_posix\\.cpp$")
+    list(FILTER sources EXCLUDE REGEX "_(posix|x11)\\.cpp$")
   else()
     list(FILTER sources EXCLUDE REGEX "_win32\\.cpp$")
   endif()

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
 
 #include "gui/LiteContainer.h"
 
@@ -24,7 +25,7 @@ public:
     // Builds the editor in `parent`, showing the machine's current value, and shows it.
     // The host's window may be gone or no window at all: then IsBuilt() is false, the
     // editor holds no window or GDI object, and the caller deletes it.
-    CVelvetineFilterGUI(HWND parent, CVelvetineFilter* machine, CVelvetineFilterInfo* description);
+    CVelvetineFilterGUI(ControlParent parent, CVelvetineFilter* machine, CVelvetineFilterInfo* description);
 
     void OnLeftDown(int x, int y) override;
     void RenderArea(int left, int top, int right, int bottom, int areaWidth, int areaHeight) override;
@@ -49,6 +50,6 @@ private:
     void Press(int button);
     void DrawButtons();
 
-    const DWORD windowThread;
+    const std::thread::id windowThread;
     std::atomic<bool> redrawPosted;
 };

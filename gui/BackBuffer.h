@@ -1,5 +1,9 @@
 #pragma once
 
+#ifndef _WIN32
+#include "gui/BackBuffer_x11.h"
+#else
+
 #include <windows.h>
 
 // A control's off-screen image: a bitmap compatible with the window's DC, selected into a
@@ -24,3 +28,5 @@ struct CBackBuffer {
     CBackBuffer(const CBackBuffer&) = delete;
     CBackBuffer& operator=(const CBackBuffer&) = delete;
 };
+
+#endif

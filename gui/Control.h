@@ -1,5 +1,9 @@
 #pragma once
 
+#ifndef _WIN32
+#include "gui/Control_x11.h"
+#else
+
 #include <cstdint>
 
 #include <windows.h>
@@ -31,6 +35,9 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 //
 // Destroyed only as part of a derived object (CLiteContainer supplies the virtual
 // destructor), hence the protected destructor.
+// The window a host hands an editor to live in.
+using ControlParent = HWND;
+
 class CControl {
 public:
     // What construction does when the window, its DC or the back buffer cannot be made:
@@ -114,3 +121,5 @@ private:
     LRESULT ColourScrollBar(HDC dc);
     void FillWithPaletteColour(HDC dc, int index);
 };
+
+#endif

@@ -34,7 +34,7 @@ class CLiteContainer : public CControl, public CMutex {
 public:
     // `background`, if given, must be RGB and exactly width x height; it stays its owner's.
     // A background that does not fit is always fatal; `onFailure` covers the native parts.
-    CLiteContainer(HWND parent, int width, int height, CPicture* background,
+    CLiteContainer(ControlParent parent, int width, int height, CPicture* background,
                    OnBuildFailure onFailure = OnBuildFailure::Fatal);
     ~CLiteContainer() override;
 

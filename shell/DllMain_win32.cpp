@@ -35,6 +35,11 @@ void AdoptLoadedModule()
         SetToolkitModule(frameworkModule);
 }
 
+bool ModuleShowsEditor()
+{
+    return true;
+}
+
 void* ModuleInstance()
 {
     if (frameworkModule)

@@ -7,6 +7,7 @@
 #include "effect/VelvetineFilterInfo.h"
 #include "framework/AudioBuffer.h"
 #include "shell/CpuFeatures.h"
+#include "shell/CreationRecord.h"
 #include "shell/HostAdapter.h"
 #include "shell/Module.h"
 #include "shell/TidegateAdapter.h"
@@ -25,6 +26,7 @@ void CreateProcessState(audioMasterCallback callback)
     context->cpuFeatures = ProbeCpuFeatures();
     CreateConstantBuffers();
     context->host = new CHostAdapter(callback);
+    context->host->queryRecord = CreationQueryRecord();
     machineDescription = new CVelvetineFilterInfo(context->host);
     processContext = context.release();
 }
@@ -61,7 +63,12 @@ extern "C" AEffect* VSTPluginMain(audioMasterCallback callback)
         }
     }
     CTidegateAdapter* adapter = CreateInstance(callback);
-    return adapter ? adapter->getAeffect() : nullptr;
+    if (!adapter)
+        return nullptr;
+    AEffect* effect = adapter->getAeffect();
+    if (!ModuleShowsEditor())
+        effect->flags &= ~effFlagsHasEditor;
+    return effect;
 }
 
 const ProcessContext* CurrentProcessContext()

@@ -33,12 +33,12 @@ int CHostAdapter::GetSamplesPerTick()
 
 int CHostAdapter::GetSampleRate()
 {
-    return static_cast<int32_t>(callback(nullptr, kGetSampleRate, 0, 0, nullptr, 0.0f));
+    return static_cast<int32_t>(callback(queryRecord, kGetSampleRate, 0, 0, nullptr, 0.0f));
 }
 
 int CHostAdapter::GetBlockSize()
 {
-    return static_cast<int32_t>(callback(nullptr, kGetBlockSize, 0, 0, nullptr, 0.0f));
+    return static_cast<int32_t>(callback(queryRecord, kGetBlockSize, 0, 0, nullptr, 0.0f));
 }
 
 bool CHostAdapter::ReservedFlag() { return false; }

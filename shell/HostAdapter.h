@@ -37,4 +37,7 @@ public:
                       float opt) override;
 
     HostCallback callback;
+    // The effect record the sample-rate and block-size queries pass. They are asked while a
+    // machine is being built, before its own record exists, so by default they pass null.
+    void* queryRecord = nullptr;
 };

@@ -7,3 +7,6 @@ void* ModuleInstance();
 // Called by the entry point at the start of every call: the toolkit's handle becomes the
 // one the load notification recorded.
 void AdoptLoadedModule();
+
+// Whether this build's toolkit can show the editor; the effect record tells hosts so.
+bool ModuleShowsEditor();

@@ -7,3 +7,10 @@ void* ModuleInstance()
 }
 
 void AdoptLoadedModule() {}
+
+// The toolkit's X11 back end shows the editor; where there is no display the open fails
+// and the host carries on without it.
+bool ModuleShowsEditor()
+{
+    return true;
+}

@@ -52,6 +52,9 @@ public:
     bool getRect(ERect** rect) override;
     bool open(void* parentWindow) override;
     using AudioEffectX::open;
+    // Where the editor's window system delivers its input through the host's idle calls,
+    // handles it; elsewhere the editor is driven by its window's own messages.
+    void idle() override;
 
     CMachine* Machine() const { return machine; }
     CPort* InputPort() const { return inputPort; }

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "tests/host/ModalWindowWatch.h"
-#include "tests/host/OpcodeNames.h"
-#include "tests/host/PluginLibrary.h"
-#include "tests/host/RecordingHost.h"
+#include "host/OpcodeNames.h"
+#include "host/PluginLibrary.h"
+#include "host/RecordingHost.h"
 
 inline PluginLibrary& BuiltPlugin()
 {

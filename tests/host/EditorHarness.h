@@ -18,8 +18,8 @@
 
 #include "gui/Picture.h"
 #include "tests/gui/Win32Fixtures.h"
-#include "tests/host/PluginLibrary.h"
-#include "tests/host/RecordingHost.h"
+#include "host/PluginLibrary.h"
+#include "host/RecordingHost.h"
 
 namespace editortest {
 

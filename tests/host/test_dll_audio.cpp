@@ -9,7 +9,7 @@
 
 #include "tests/host/BuiltPlugin.h"
 #include "tests/host/FilterExpectation.h"
-#include "tests/host/PluginInstance.h"
+#include "host/PluginInstance.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/host/BuiltPlugin.h"
-#include "tests/host/PluginInstance.h"
+#include "host/PluginInstance.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "tests/host/BuiltPlugin.h"
 #include "tests/host/FilterExpectation.h"
-#include "tests/host/PluginInstance.h"
+#include "host/PluginInstance.h"
 
 namespace {
 
@@ -22,7 +22,15 @@ void ExpectCreationQueries(const std::vector<HostCallRecord>& calls, const std::
                     call.opcode == audioMasterGetBlockSize)
             << log;
         blockSizeAsked |= call.opcode == audioMasterGetBlockSize;
+#if defined(_WIN32)
         EXPECT_EQ(call.effect, nullptr) << log;
+#else
+        // Linux hosts follow the record of every callback: a well-formed stand-in, never null.
+        ASSERT_NE(call.effect, nullptr) << log;
+        EXPECT_EQ(call.effect->magic, kEffectMagic);
+        EXPECT_EQ(call.effect, calls.front().effect);
+        EXPECT_EQ(call.effect->dispatcher(call.effect, effGetVendorString, 0, 0, nullptr, 0.0f), 0);
+#endif
         EXPECT_EQ(call.index, 0);
         EXPECT_EQ(call.value, 0);
         EXPECT_EQ(call.ptr, nullptr);

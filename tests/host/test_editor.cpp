@@ -11,7 +11,7 @@
 
 #include "tests/host/BuiltPlugin.h"
 #include "tests/host/EditorHarness.h"
-#include "tests/host/PluginInstance.h"
+#include "host/PluginInstance.h"
 
 namespace {
 

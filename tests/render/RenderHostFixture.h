@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "RenderProcess.h"
-#include "tests/host/PluginLibrary.h"
+#include "host/PluginLibrary.h"
 #include "tools/render/WavReader.h"
 #include "tools/render/WavWriter.h"
 

@@ -6,7 +6,7 @@
 
 #include "RenderHostFixture.h"
 #include "tests/host/BuiltPlugin.h"
-#include "tests/host/PluginInstance.h"
+#include "host/PluginInstance.h"
 #include "tools/render/SampleConversion.h"
 #include "tools/render/TestSignal.h"
 

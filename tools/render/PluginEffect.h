@@ -4,20 +4,20 @@
 #include <memory>
 #include <string>
 
-#include "tests/host/PluginInstance.h"
-#include "tests/host/PluginLibrary.h"
-#include "tests/host/RecordingHost.h"
+#include "host/PluginInstance.h"
+#include "host/PluginLibrary.h"
+#include "host/RecordingHost.h"
 #include "tools/render/RenderLoop.h"
 #include "tools/render/StereoEffect.h"
 
-// A VST 2.x effect DLL loaded and driven as hosts drive it: the entry point is called with a
+// A VST 2.x effect library loaded and driven as hosts drive it: the entry point is called with a
 // host callback that answers the render's sample rate and block size, then the instance is
-// opened, told the rate and block size and resumed. Anything that makes the DLL unusable for
-// a stereo render throws CRenderFailure naming the DLL.
+// opened, told the rate and block size and resumed. Anything that makes the library unusable for
+// a stereo render throws CRenderFailure naming the library.
 class CPluginEffect : public CStereoEffect {
 public:
     CPluginEffect(const std::string& path, uint32_t sampleRate, int blockSize, RenderPrecision precision);
-    ~CPluginEffect() override;  // suspends and closes the instance, then unloads the DLL
+    ~CPluginEffect() override;  // suspends and closes the instance, then unloads the library
 
     // Parameter 0 ("Oversampling" in the project's own plug-in).
     void SetParameter(float value);
@@ -37,5 +37,3 @@ private:
     std::unique_ptr<PluginInstance> instance_;
 };
 
-// QMVelvetine.dll in the folder the running program was started from.
-std::string DefaultPluginPath();

@@ -1,6 +1,6 @@
-#include "tests/host/PluginInstance.h"
+#include "host/PluginInstance.h"
 
-#include "tests/host/RecordingHost.h"
+#include "host/RecordingHost.h"
 
 PluginInstance::PluginInstance(VstPluginEntry entry, RecordingHost& host)
     : effect(entry ? entry(host.Callback()) : nullptr)

@@ -25,7 +25,7 @@ bool ItemMeetsArea(const CLiteItem& item, int right, int bottom)
 
 }  // namespace
 
-CLiteContainer::CLiteContainer(HWND parent, int containerWidth, int containerHeight, CPicture* backgroundPicture,
+CLiteContainer::CLiteContainer(ControlParent parent, int containerWidth, int containerHeight, CPicture* backgroundPicture,
                                OnBuildFailure onFailure)
     : CControl(parent, containerWidth, containerHeight, onFailure),
       background(nullptr),

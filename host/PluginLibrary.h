@@ -4,12 +4,13 @@
 
 #include "shell/Vst2.h"
 
-// A plug-in DLL loaded the way hosts load it: LoadLibraryA, then GetProcAddress of
-// "VSTPluginMain".
+// A plug-in library loaded the way hosts load it: LoadLibraryA and GetProcAddress of
+// "VSTPluginMain" on Windows, dlopen and dlsym natively (falling back to "main", the name
+// older Linux hosts look for).
 class PluginLibrary {
 public:
     explicit PluginLibrary(const std::string& path);
-    ~PluginLibrary();  // unloads the DLL
+    ~PluginLibrary();  // unloads the library
 
     bool Loaded() const { return module != nullptr; }
     const std::string& Path() const { return path; }
@@ -31,6 +32,6 @@ private:
     VstPluginEntry entry = nullptr;
 };
 
-// A path as Windows programs under Wine take it: "/a/b.dll" becomes "Z:\a\b.dll"; paths that
-// already have a drive are only given backslashes.
+// Windows builds only. A path as Windows programs under Wine take it: "/a/b.dll" becomes
+// "Z:\a\b.dll"; paths that already have a drive are only given backslashes.
 std::string WindowsPath(const std::string& path);

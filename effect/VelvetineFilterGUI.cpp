@@ -15,14 +15,14 @@ const int kButtonPitch = 40;  // also the distance between faces in the button s
 
 }  // namespace
 
-CVelvetineFilterGUI::CVelvetineFilterGUI(HWND parent, CVelvetineFilter* filter, CVelvetineFilterInfo* info)
+CVelvetineFilterGUI::CVelvetineFilterGUI(ControlParent parent, CVelvetineFilter* filter, CVelvetineFilterInfo* info)
     : CLiteContainer(parent, EditorWidth(info), EditorHeight(info), info->backgroundPicture,
                      OnBuildFailure::Decline),
       buttons(),
       selected(0),
       machine(filter),
       description(info),
-      windowThread(GetCurrentThreadId()),
+      windowThread(std::this_thread::get_id()),
       redrawPosted(false)
 {
     selected = CVelvetineFilter::PrototypeIndex(machine->GetControl(kOversamplingControl));
@@ -79,7 +79,7 @@ void CVelvetineFilterGUI::Refresh()
     Show(SW_SHOW);
 }
 
-bool CVelvetineFilterGUI::OnWindowThread() const { return GetCurrentThreadId() == windowThread; }
+bool CVelvetineFilterGUI::OnWindowThread() const { return std::this_thread::get_id() == windowThread; }
 
 void CVelvetineFilterGUI::ShowValue(double value)
 {

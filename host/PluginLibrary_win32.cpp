@@ -1,4 +1,4 @@
-#include "tests/host/PluginLibrary.h"
+#include "host/PluginLibrary.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "tests/host/RecordingHost.h"
+#include "host/RecordingHost.h"
 
 #include <array>
 #include <atomic>
@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "tests/host/OpcodeNames.h"
+#include "host/OpcodeNames.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/host/OpcodeNames.h"
+#include "host/OpcodeNames.h"
 
 namespace {
 

@@ -1,8 +1,5 @@
-// velvetine-render: renders a WAV file (or a generated signal) through a VST 2.x effect DLL.
-
-#include <windows.h>
-
-#include <io.h>
+// velvetine-render: renders a WAV file (or a generated signal) through a VST 2.x effect
+// library (a DLL on Windows, a shared object on Linux).
 
 #include <cerrno>
 #include <chrono>
@@ -17,6 +14,7 @@
 #include "tools/render/RenderFailure.h"
 #include "tools/render/RenderLoop.h"
 #include "tools/render/RenderOptions.h"
+#include "tools/render/RenderSystem.h"
 #include "tools/render/StereoStreams.h"
 #include "tools/render/TestSignal.h"
 #include "tools/render/WavError.h"
@@ -26,28 +24,18 @@ namespace {
 
 const char kProgram[] = "velvetine-render";
 
-std::string LastErrorText() {
-    const DWORD code = GetLastError();
-    char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, sizeof text,
-                   nullptr);
-    std::string message = text;
-    while (!message.empty() && std::strchr("\r\n .", message.back())) message.pop_back();
-    return (message.empty() ? "error" : message) + " (error " + std::to_string(code) + ")";
-}
-
 // The output is written under a name of its own and renamed over the real one only once
 // it is complete, so a failed render never leaves a half-written file where the user
 // expects a result (nor destroys a previous one).
 class CTemporaryOutput {
 public:
     explicit CTemporaryOutput(const std::string& path)
-        : path_(path), temporary_(path + ".partial-" + std::to_string(GetCurrentProcessId())) {}
+        : path_(path), temporary_(path + ".partial-" + std::to_string(ProcessId())) {}
 
     ~CTemporaryOutput() {
         if (committed_) return;
         stream_.close();
-        DeleteFileA(temporary_.c_str());
+        RemoveFile(temporary_);
     }
 
     std::ofstream& Open() {
@@ -59,8 +47,9 @@ public:
     void Commit() {
         stream_.close();
         if (stream_.fail()) throw CRenderFailure(path_, "write error while closing the file");
-        if (!MoveFileExA(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            throw CRenderFailure(path_, "cannot replace it with the finished render: " + LastErrorText());
+        std::string problem;
+        if (!ReplaceFile(temporary_, path_, problem)) {
+            throw CRenderFailure(path_, "cannot replace it with the finished render: " + problem);
         }
         committed_ = true;
     }
@@ -77,7 +66,7 @@ private:
 class CProgressDisplay {
 public:
     CProgressDisplay(uint64_t totalFrames)
-        : total_(totalFrames), enabled_(totalFrames > 0 && _isatty(_fileno(stderr))), start_(Clock::now()),
+        : total_(totalFrames), enabled_(totalFrames > 0 && ErrorOutputIsTerminal()), start_(Clock::now()),
           lastShown_(start_) {}
 
     ~CProgressDisplay() {
@@ -113,11 +102,6 @@ struct RenderInputStreams {
     std::unique_ptr<CStereoSource> source;
     SampleEncoding encoding = SampleEncoding::Float32;
 };
-
-bool IsFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 void OpenInput(const RenderOptions& options, RenderInputStreams& input) {
     switch (options.input) {

@@ -1,0 +1,152 @@
+#include "lv2/Lv2Instance.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <new>
+
+#include "effect/VelvetineFilter.h"
+#include "effect/VelvetineFilterInfo.h"
+#include "framework/AudioBuffer.h"
+#include "framework/Port.h"
+
+namespace {
+
+constexpr float kFactors[] = {2.0f, 4.0f, 8.0f, 16.0f, 32.0f};
+constexpr int kFactorCount = 5;
+constexpr int kDefaultSampleRate = 48000;
+
+// One description serves every instance of the process, as in the VST 2.x binding; it is
+// made with the first instance and kept.
+CVelvetineFilterInfo& SharedDescription()
+{
+    static CLv2Host descriptionHost(kDefaultSampleRate, CLv2Instance::kDefaultChunk);
+    static CVelvetineFilterInfo* description = [] {
+        CreateConstantBuffers();
+        return new CVelvetineFilterInfo(&descriptionHost);
+    }();
+    return *description;
+}
+
+int SampleRateOf(double rate)
+{
+    if (!(rate >= 1.0 && rate <= 1e7))
+        return kDefaultSampleRate;
+    return static_cast<int>(rate);
+}
+
+int ChunkFor(int maxBlockLength)
+{
+    if (maxBlockLength <= 0)
+        return CLv2Instance::kDefaultChunk;
+    return std::min(maxBlockLength, CLv2Instance::kLargestChunk);
+}
+
+// The filter overshoots by up to about 2.44 times its input: a sample past the float range
+// becomes the largest float of its sign, as the VST 2.x binding gives it.
+float ToFloat(double value)
+{
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    return static_cast<float>(value > kLargest ? kLargest : value < -kLargest ? -kLargest : value);
+}
+
+CMachine* NewMachine(CLv2Host& host, int chunk)
+{
+    CMachine* machine = new CVelvetineFilter(&host, &SharedDescription());
+    machine->SetBlockLength(chunk);
+    return machine;
+}
+
+}  // namespace
+
+CLv2Instance::CLv2Instance(double sampleRate, int maxBlockLength)
+    : host(SampleRateOf(sampleRate), ChunkFor(maxBlockLength)),
+      chunk(ChunkFor(maxBlockLength)),
+      machine(NewMachine(host, chunk)),
+      machineBlock(chunk),
+      dirty(false)
+{
+}
+
+CLv2Instance::~CLv2Instance() = default;
+
+double CLv2Instance::ControlValueForFactor(float factor)
+{
+    int index = 0;
+    for (int i = 1; i < kFactorCount; ++i)
+        if (factor >= kFactors[i])
+            index = i;
+    return 0.25 * index;
+}
+
+void CLv2Instance::ConnectPort(uint32_t port, void* data)
+{
+    if (port < kPortCount)
+        ports[port] = static_cast<float*>(data);
+}
+
+void CLv2Instance::Activate()
+{
+    if (!dirty)
+        return;
+    // The machine keeps its history in its prototypes; a new machine is the sure way to
+    // start from silence, and activation may allocate. Out of memory, the old one stays.
+    try {
+        machine.reset(NewMachine(host, chunk));
+        machineBlock = chunk;
+        machineControl = -1.0;
+        dirty = false;
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+void CLv2Instance::Run(uint32_t frames)
+{
+    // Read once per run, as the VST 2.x binding reads the parameter once per block.
+    const float* control = ports[kOversampling];
+    const double value = ControlValueForFactor(control ? *control : kFactors[0]);
+    if (value != machineControl) {
+        machine->SetControl(0, value);
+        machineControl = value;
+    }
+    const float* inLeft = ports[kInLeft];
+    const float* inRight = ports[kInRight];
+    float* outLeft = ports[kOutLeft];
+    float* outRight = ports[kOutRight];
+    if (!outLeft || !outRight || frames == 0)
+        return;
+    dirty = true;
+    for (uint32_t done = 0; done < frames;) {
+        const int length = static_cast<int>(std::min<uint32_t>(frames - done, chunk));
+        ProcessChunk(inLeft ? inLeft + done : nullptr, inRight ? inRight + done : nullptr,
+                     outLeft + done, outRight + done, length);
+        done += static_cast<uint32_t>(length);
+    }
+}
+
+void CLv2Instance::ProcessChunk(const float* inLeft, const float* inRight, float* outLeft,
+                                float* outRight, int frames)
+{
+    // Never longer than the buffers were made for, so resizing them only shortens them.
+    if (frames != machineBlock) {
+        machine->SetBlockLength(frames);
+        machineBlock = frames;
+    }
+    CAudioBuffer& input = *machine->ports[0]->audio;
+    CAudioBuffer& output = *machine->ports[1]->audio;
+    const float* sources[2] = {inLeft, inRight};
+    for (int c = 0; c < 2; ++c) {
+        double* target = input.channel[c];
+        for (int i = 0; i < frames; ++i)
+            target[i] = sources[c] ? static_cast<double>(sources[c][i]) : 0.0;
+    }
+    // Every input sample of the chunk is read before any output is written, so the host
+    // may hand the same buffer as input and output.
+    machine->Process();
+    float* targets[2] = {outLeft, outRight};
+    for (int c = 0; c < 2; ++c) {
+        const double* source = output.channel[c];
+        for (int i = 0; i < frames; ++i)
+            targets[c][i] = ToFloat(source[i]);
+    }
+}

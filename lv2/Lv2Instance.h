@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "lv2/Lv2Host.h"
+
+class CMachine;
+
+// One LV2 instance of the effect: the machine, the host interface it asks, and the ports the
+// host connects. Buffers are sized once, for the longest run the host announced (or a fixed
+// chunk); longer runs are processed in chunks of that length, so run never allocates.
+class CLv2Instance {
+public:
+    enum PortIndex : uint32_t { kInLeft, kInRight, kOutLeft, kOutRight, kOversampling, kPortCount };
+
+    static constexpr int kDefaultChunk = 1024;
+    static constexpr int kLargestChunk = 8192;
+
+    // Throws std::bad_alloc when the machine cannot be made.
+    CLv2Instance(double sampleRate, int maxBlockLength);
+    ~CLv2Instance();
+
+    void ConnectPort(uint32_t port, void* data);
+    // Starts from silence: the filter forgets every sample it was given before.
+    void Activate();
+    void Run(uint32_t frames);
+
+    int ChunkLength() const { return chunk; }
+
+    // The control value that selects the prototype of an oversampling factor: the largest
+    // offered factor not above it, within 2 ... 32; anything not a number selects 2x.
+    static double ControlValueForFactor(float factor);
+
+    CLv2Instance(const CLv2Instance&) = delete;
+    CLv2Instance& operator=(const CLv2Instance&) = delete;
+
+private:
+    void ProcessChunk(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                      int frames);
+
+    CLv2Host host;
+    int chunk;
+    std::unique_ptr<CMachine> machine;
+    int machineBlock;  // the frames the machine's buffers hold now, at most `chunk`
+    double machineControl = -1.0;  // the control value last handed to the machine
+    bool dirty;  // the filter has been given samples since it was made
+    float* ports[kPortCount] = {};
+};

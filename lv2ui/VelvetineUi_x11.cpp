@@ -1,0 +1,122 @@
+// The LV2 user interface: the same editor as the VST 2.x plug-in's, embedded in the host's
+// X11 window. The UI runs a filter machine of its own that only holds the value it shows:
+// a press reaches the host through the write function, and the host's port events set the
+// value, so the UI and the processing share no memory.
+
+#include <lv2/ui/ui.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "effect/EditorPictures.h"
+#include "effect/VelvetineFilter.h"
+#include "effect/VelvetineFilterInfo.h"
+#include "framework/Host.h"
+#include "gui/Control.h"
+#include "lv2ui/FactorPort.h"
+
+namespace {
+
+// The machine's view of the LV2 host: a change made in the editor is written to the
+// control port as the factor the port carries.
+class CUiHost final : public CHost {
+public:
+    CUiHost(LV2UI_Write_Function writeFunction, LV2UI_Controller hostController)
+        : write(writeFunction), controller(hostController)
+    {
+    }
+
+    intptr_t Automate(CMachine*, int index, double value) override
+    {
+        if (index != 0 || !write)
+            return 0;
+        const float factor = FactorOfControl(value);
+        write(controller, kFactorPortIndex, sizeof factor, 0, &factor);
+        return 0;
+    }
+    // The UI's machine never processes audio; any rate and block size serve.
+    int GetSampleRate() override { return 48000; }
+    int GetBlockSize() override { return 0; }
+    int ReservedQueryA() override { return 0; }
+    int ReservedQueryB() override { return 0; }
+    int ReservedQueryC() override { return 0; }
+    int ReservedQueryD() override { return 0; }
+    double GetTempo() override { return 120.0; }
+    double GetTicksPerBeat() override { return 16.0; }
+    int GetSamplesPerTick() override { return 0; }
+    bool ReservedFlag() override { return false; }
+    int ReservedQueryE() override { return 0; }
+    intptr_t CallHost(void*, int32_t, int32_t, intptr_t, void*, float) override { return 0; }
+
+private:
+    LV2UI_Write_Function write;
+    LV2UI_Controller controller;
+};
+
+struct VelvetineUi {
+    VelvetineUi(LV2UI_Write_Function write, LV2UI_Controller controller) : host(write, controller), info(&host) {}
+
+    CUiHost host;
+    CVelvetineFilterInfo info;
+    std::unique_ptr<CMachine> machine;
+};
+
+const void* Feature(const LV2_Feature* const* features, const char* uri)
+{
+    for (; features && *features; ++features)
+        if (std::strcmp((*features)->URI, uri) == 0)
+            return (*features)->data;
+    return nullptr;
+}
+
+LV2UI_Handle Instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2UI_Write_Function write,
+                         LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)
+{
+    // Without the host's window there is nothing to embed in.
+    void* parent = const_cast<void*>(Feature(features, LV2_UI__parent));
+    if (!parent || !widget)
+        return nullptr;
+    auto ui = std::make_unique<VelvetineUi>(write, controller);
+    ui->machine.reset(ui->info.CreateMachine());
+    NativeWindow window = ui->machine->OpenEditor(parent);
+    if (!window)
+        return nullptr;
+    *widget = window;
+    if (auto* resize = static_cast<const LV2UI_Resize*>(Feature(features, LV2_UI__resize)))
+        resize->ui_resize(resize->handle, EditorWidth(&ui->info), EditorHeight(&ui->info));
+    return ui.release();
+}
+
+void Cleanup(LV2UI_Handle handle) { delete static_cast<VelvetineUi*>(handle); }
+
+void PortEvent(LV2UI_Handle handle, uint32_t port, uint32_t size, uint32_t format, const void* buffer)
+{
+    if (port != kFactorPortIndex || format != 0 || size != sizeof(float) || !buffer)
+        return;
+    float factor;
+    std::memcpy(&factor, buffer, sizeof factor);
+    static_cast<VelvetineUi*>(handle)->machine->SetControl(0, ControlOfFactor(factor));
+}
+
+int Idle(LV2UI_Handle)
+{
+    DispatchToolkitEvents();
+    return 0;
+}
+
+const LV2UI_Idle_Interface idleInterface = {Idle};
+
+const void* ExtensionData(const char* uri)
+{
+    return std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &idleInterface : nullptr;
+}
+
+const LV2UI_Descriptor descriptor = {VELVETINE_LV2_UI_URI, Instantiate, Cleanup, PortEvent, ExtensionData};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index)
+{
+    return index == 0 ? &descriptor : nullptr;
+}

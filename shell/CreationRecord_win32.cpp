@@ -1,0 +1,7 @@
+#include "shell/CreationRecord.h"
+
+// Windows hosts take these queries without a record, as the interface allows.
+void* CreationQueryRecord()
+{
+    return nullptr;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+// The few system services the render host needs, one file per system.
+
+bool PathExists(const std::string& path);
+bool IsFolder(const std::string& path);
+void RemoveFile(const std::string& path);
+// Replaces `to` with `from`; on failure says why in `problem`.
+bool ReplaceFile(const std::string& from, const std::string& to, std::string& problem);
+unsigned long ProcessId();
+bool ErrorOutputIsTerminal();
+
+// What the host library's load error means, in the system's words.
+std::string DescribeLoadFailure(const std::string& libraryError);
+// The project's plug-in in the folder the running program was started from.
+std::string DefaultPluginPath();
