@@ -48,7 +48,7 @@ public:
         stream_.close();
         if (stream_.fail()) throw CRenderFailure(path_, "write error while closing the file");
         std::string problem;
-        if (!ReplaceFile(temporary_, path_, problem)) {
+        if (!RenameOver(temporary_, path_, problem)) {
             throw CRenderFailure(path_, "cannot replace it with the finished render: " + problem);
         }
         committed_ = true;

@@ -8,7 +8,7 @@ bool PathExists(const std::string& path);
 bool IsFolder(const std::string& path);
 void RemoveFile(const std::string& path);
 // Replaces `to` with `from`; on failure says why in `problem`.
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& problem);
+bool RenameOver(const std::string& from, const std::string& to, std::string& problem);
 unsigned long ProcessId();
 bool ErrorOutputIsTerminal();
 

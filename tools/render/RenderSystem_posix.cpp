@@ -19,7 +19,7 @@ bool IsFolder(const std::string& path) {
 
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& problem) {
+bool RenameOver(const std::string& from, const std::string& to, std::string& problem) {
     if (std::rename(from.c_str(), to.c_str()) == 0) return true;
     problem = std::strerror(errno);
     return false;

@@ -35,7 +35,7 @@ bool IsFolder(const std::string& path) {
 
 void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& problem) {
+bool RenameOver(const std::string& from, const std::string& to, std::string& problem) {
     if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
     problem = SystemMessage(GetLastError());
     return false;
