@@ -36,14 +36,14 @@ TEST(DllModule, VersionResourceNamesProductCompanyAndVersion)
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwFileVersionMS, (DWORD(VELVETINE_VERSION_MAJOR) << 16) | VELVETINE_VERSION_MINOR);
+    EXPECT_EQ(fixed->dwFileVersionLS, DWORD(VELVETINE_VERSION_PATCH) << 16);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
 
     EXPECT_EQ(VersionString(info, "ProductName"), "QM Velvetine");
     EXPECT_EQ(VersionString(info, "CompanyName"), "Fernhollowstudios");
-    EXPECT_EQ(VersionString(info, "FileVersion"), "1.0.0");
-    EXPECT_EQ(VersionString(info, "ProductVersion"), "1.0.0");
+    EXPECT_EQ(VersionString(info, "FileVersion"), VELVETINE_VERSION);
+    EXPECT_EQ(VersionString(info, "ProductVersion"), VELVETINE_VERSION);
     EXPECT_EQ(VersionString(info, "OriginalFilename"), "QMVelvetine.dll");
     EXPECT_NE(VersionString(info, "FileDescription"), "<missing>");
 }

@@ -8,8 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-// <windows.h> maps ReplaceFile to ReplaceFileA; ours is the portable function of that name.
-#undef ReplaceFile
 
 namespace {
 
