@@ -12,7 +12,7 @@
 #include <windows.h>
 
 #include "tests/host/BuiltPlugin.h"
-#include "tests/host/ModalWindowWatch.h"
+#include "host/ModalWindowWatch.h"
 
 namespace {
 

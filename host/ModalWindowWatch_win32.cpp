@@ -1,4 +1,4 @@
-#include "tests/host/ModalWindowWatch.h"
+#include "host/ModalWindowWatch.h"
 
 #include <cstdio>
 #include <mutex>
