@@ -1,6 +1,22 @@
 #include "effect/VelvetineFilter.h"
 
+#include <memory>
+
 #include "effect/EditorPictures.h"
+#include "effect/EditorWindow.h"
+#include "effect/VelvetineFilterGUI.h"
+#include "effect/VelvetineFilterInfo.h"
+
+// The editor is built, replaced and deleted on the host's user-interface thread, which is
+// also the thread that handles its window's events, while the host may set the parameter
+// from any thread. The pointer is therefore swapped under editorSwap, and a host thread
+// only posts a redraw under it: it never renders, never calls the windowing system, never
+// waits for the locks a press holds while the host hears of it, and never touches an
+// editor that the user-interface thread has deleted.
+
+namespace {
+const int kOversamplingControl = 0;
+}
 
 // Answered the same whether or not an editor is open, so a host can size its frame first.
 bool CVelvetineFilter::GetEditorRect(int16_t* top, int16_t* left, int16_t* right, int16_t* bottom)
@@ -10,4 +26,72 @@ bool CVelvetineFilter::GetEditorRect(int16_t* top, int16_t* left, int16_t* right
     *right = static_cast<int16_t>(EditorWidth(description));
     *bottom = static_cast<int16_t>(EditorHeight(description));
     return true;
+}
+
+NativeWindow CVelvetineFilter::OpenEditor(NativeWindow parent)
+{
+    // The old editor goes first, and the parent is looked at only afterwards: the host may
+    // hand over the old editor's own window or one inside it, which its deletion destroys.
+    DeleteEditor();
+    ControlParent parentWindow{};
+    if (!EditorParentFromHost(parent, &parentWindow))
+        return nullptr;
+    // The parent can still vanish before the editor's window exists, the display may be
+    // missing or a request refused: a build that fails is declined, never fatal, and the
+    // host keeps running without an editor.
+    std::unique_ptr<CVelvetineFilterGUI> created(new CVelvetineFilterGUI(parentWindow, this, description));
+    if (!created->IsBuilt())
+        return nullptr;
+    {
+        std::lock_guard<std::mutex> hold(editorSwap);
+        editor = created.get();
+    }
+    CVelvetineFilterGUI* current = created.release();
+    // A change made on a host thread while the editor was being built did not reach it.
+    const double value = GetControl(kOversamplingControl);
+    if (current->Selected() != PrototypeIndex(value))
+        current->ShowValue(value);
+    return EditorWindowForHost(*current);
+}
+
+void CVelvetineFilter::RefreshEditor()
+{
+    if (!editor)
+        return;
+    std::unique_lock<std::mutex> hold(editorSwap);
+    CVelvetineFilterGUI* current = editor;
+    if (!current)
+        return;
+    if (!current->OnWindowThread()) {
+        current->RequestRedraw();
+        return;
+    }
+    // Only this thread deletes the editor, so it stays while it is drawn without the lock.
+    hold.unlock();
+    current->Refresh();
+}
+
+void CVelvetineFilter::UpdateEditor()
+{
+    if (!editor)
+        return;
+    std::unique_lock<std::mutex> hold(editorSwap);
+    CVelvetineFilterGUI* current = editor;
+    if (!current)
+        return;
+    // Off the window's thread ShowValue only posts, which is quick enough to do under the
+    // lock; on it, the redraw runs without the lock, as in RefreshEditor.
+    if (current->OnWindowThread())
+        hold.unlock();
+    current->ShowValue(controlValues[kOversamplingControl].load(std::memory_order_relaxed));
+}
+
+void CVelvetineFilter::DeleteEditor()
+{
+    CVelvetineFilterGUI* old = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(editorSwap);
+        old = editor.exchange(nullptr);
+    }
+    delete old;
 }
