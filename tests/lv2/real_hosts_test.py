@@ -157,7 +157,7 @@ def check_qtractor_scan(scanner, vst):
 def main():
     lv2_dir, vst, render, taps_program, scanner, work = map(os.path.abspath, sys.argv[1:7])
     os.makedirs(work, exist_ok=True)
-    # Only this bundle and the LV2 specifications Debian installs.
+    # Only this bundle and the LV2 vocabularies that Debian installs.
     env = dict(os.environ, LV2_PATH=f"{lv2_dir}:/usr/lib/x86_64-linux-gnu/lv2:/usr/lib/lv2")
     taps = {}
     for line in run([taps_program]).splitlines():
