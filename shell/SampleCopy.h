@@ -7,10 +7,14 @@
 // lets NaN through.
 using WidenSamples = void (*)(const float* source, double* target, int32_t frames);
 using NarrowSamples = void (*)(const double* source, float* target, int32_t frames);
+// 64-bit samples as they are. Blocks are short, so an inline loop beats a call into the
+// C runtime, which under Wine is a call into another DLL.
+using CopySamples = void (*)(const double* source, double* target, int32_t frames);
 
 struct SampleCopies {
     WidenSamples widen;
     NarrowSamples narrow;
+    CopySamples copy;
 };
 
 // The copies every processor of the build runs.

@@ -42,15 +42,28 @@ void Narrow(const double* source, float* target, int32_t frames)
     }
 }
 
+void Copy(const double* source, double* target, int32_t frames)
+{
+    int32_t i = 0;
+    for (; i + 8 <= frames; i += 8) {
+        const __m256d a = _mm256_loadu_pd(source + i);
+        const __m256d b = _mm256_loadu_pd(source + i + 4);
+        _mm256_storeu_pd(target + i, a);
+        _mm256_storeu_pd(target + i + 4, b);
+    }
+    for (; i < frames; ++i)
+        target[i] = source[i];
+}
+
 }  // namespace
 
 SampleCopies Avx2SampleCopies()
 {
-    return {&Widen, &Narrow};
+    return {&Widen, &Narrow, &Copy};
 }
 #else
 SampleCopies Avx2SampleCopies()
 {
-    return {nullptr, nullptr};
+    return {nullptr, nullptr, nullptr};
 }
 #endif

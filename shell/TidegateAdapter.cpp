@@ -38,12 +38,10 @@ void CopyIn(Sample** inputs, CAudioBuffer& buffer, int32_t frames, const SampleC
         double* target = buffer.channel[channel];
         if (HasChannels(inputs)) {
             const Sample* source = inputs[channel];
-            if constexpr (std::is_same_v<Sample, double>) {
-                // The runtime's copy uses the widest moves the processor has.
-                std::memcpy(target, source, sizeof(double) * static_cast<size_t>(frames));
-            } else {
+            if constexpr (std::is_same_v<Sample, double>)
+                copies.copy(source, target, frames);
+            else
                 copies.widen(source, target, frames);
-            }
         } else {
             std::fill(target, target + frames, 0.0);
         }
@@ -89,6 +87,21 @@ static inline __m128d ClampFinite(__m128d x)
 }
 #endif
 
+void CopyBaseline(const double* source, double* target, int32_t frames)
+{
+    int32_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 4 <= frames; i += 4) {
+        const __m128d a = _mm_loadu_pd(source + i);
+        const __m128d b = _mm_loadu_pd(source + i + 2);
+        _mm_storeu_pd(target + i, a);
+        _mm_storeu_pd(target + i + 2, b);
+    }
+#endif
+    for (; i < frames; ++i)
+        target[i] = source[i];
+}
+
 // Four samples at a time; the compiler leaves the scalar loop unvectorised because of its
 // comparisons.
 void NarrowBaseline(const double* source, float* target, int32_t frames)
@@ -105,9 +118,10 @@ void NarrowBaseline(const double* source, float* target, int32_t frames)
         target[i] = ToHostSample<float>(source[i]);
 }
 
-void CopyOutChannel(const double* source, double* target, int32_t frames, const SampleCopies&)
+void CopyOutChannel(const double* source, double* target, int32_t frames,
+                    const SampleCopies& copies)
 {
-    std::memcpy(target, source, sizeof(double) * static_cast<size_t>(frames));
+    copies.copy(source, target, frames);
 }
 
 void CopyOutChannel(const double* source, float* target, int32_t frames,
@@ -138,13 +152,13 @@ bool IsStereoBuffer(const CPort* port)
 
 SampleCopies BaselineSampleCopies()
 {
-    return {&WidenBaseline, &NarrowBaseline};
+    return {&WidenBaseline, &NarrowBaseline, &CopyBaseline};
 }
 
 void CTidegateAdapter::UseAvx2(bool processorHasAvx2)
 {
     const SampleCopies wide = Avx2SampleCopies();
-    copies = processorHasAvx2 && wide.widen && wide.narrow ? wide : BaselineSampleCopies();
+    copies = processorHasAvx2 && wide.widen && wide.narrow && wide.copy ? wide : BaselineSampleCopies();
 }
 
 CTidegateAdapter::CTidegateAdapter(CMachine* machine, audioMasterCallback hostCallback)

@@ -50,6 +50,21 @@ TEST(SampleCopy, Avx2GivesTheBaselineBits)
     }
 }
 
+TEST(SampleCopy, CopyMovesEveryFrameBitForBitAndNothingBeyond)
+{
+    const double in[21] = {NAN, -0.0, INFINITY, 1e-310, -3.5, 0.1, 2.0, 3.0, 4.0, 5.0, 6.0,
+                           7.0, 8.0, 9.0, -INFINITY, 11.0, 12.0, 13.0, 14.0, 15.0, 16.0};
+    for (const SampleCopies& copies : {BaselineSampleCopies(), Avx2Runs() ? Avx2SampleCopies() : BaselineSampleCopies()}) {
+        for (int frames = 0; frames <= 20; ++frames) {
+            double out[21];
+            std::fill(out, out + 21, 99.0);
+            copies.copy(in, out, frames);
+            ASSERT_EQ(std::memcmp(in, out, sizeof(double) * frames), 0) << frames << " frames";
+            ASSERT_EQ(out[frames], 99.0) << "wrote past " << frames << " frames";
+        }
+    }
+}
+
 TEST(SampleCopy, NarrowingKeepsInfinityAndSaturatesFiniteOverflowInEveryLane)
 {
     const double kFloatMax = std::numeric_limits<float>::max();
