@@ -40,9 +40,35 @@ void Baseline(const double* input, double* output, int frames, const double* tap
 }
 #endif
 
+void BaselineHistory(const double* newest, double* recent, double* lead)
+{
+#if defined(__SSE2__)
+    __m128d pairs[kSparseHistory / 2];
+    for (int k = 0; k < kSparseHistory / 2; ++k)
+        pairs[k] = _mm_loadu_pd(newest + 2 * k);
+    for (int k = 0; k < kSparseHistory / 2; ++k) {
+        _mm_storeu_pd(recent + 2 * k, pairs[k]);
+        _mm_storeu_pd(lead + 2 * k, pairs[k]);
+    }
+#else
+    double copy[kSparseHistory];
+    for (int k = 0; k < kSparseHistory; ++k)
+        copy[k] = newest[k];
+    for (int k = 0; k < kSparseHistory; ++k) {
+        recent[k] = copy[k];
+        lead[k] = copy[k];
+    }
+#endif
+}
+
 }  // namespace
 
 SparseFirKernel BaselineSparseFirKernel()
 {
     return &Baseline;
+}
+
+HistoryCopy BaselineHistoryCopy()
+{
+    return &BaselineHistory;
 }

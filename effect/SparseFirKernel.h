@@ -21,3 +21,12 @@ SparseFirKernel BaselineSparseFirKernel();
 // The kernel for processors with AVX2; null in builds for other processors. Callers check
 // the processor before choosing it.
 SparseFirKernel Avx2SparseFirKernel();
+
+// Puts the 16 samples from `newest` into both `recent` and `lead`, all read before any is
+// written (they may start inside `lead`). Blocks end with it, so its stores are as wide as
+// the processor allows.
+using HistoryCopy = void (*)(const double* newest, double* recent, double* lead);
+
+HistoryCopy BaselineHistoryCopy();
+// Null in builds for other processors, as Avx2SparseFirKernel.
+HistoryCopy Avx2HistoryCopy();

@@ -38,16 +38,17 @@ inline void FilterGroups(const double* input, double* output, const double* taps
         V::Store(output + g * kWidth, V::Add(V::Mul(gain, sum[g]), zero));
 }
 
-// The whole run. A last group that would reach past the end is moved back to end at the
-// last frame instead: the frames it computes again come out with the same bits.
+// The whole run, Groups * V::kWidth frames at a time. A last span that would reach past the
+// end is moved back to end at the last frame instead: the frames it computes again come
+// out with the same bits. Runs shorter than a span take half as many groups, down to one
+// group and then single frames.
 template <class V, int Groups, class Scalar>
 void Filter(const double* input, double* output, int frames, const double* taps, double gain)
 {
-    constexpr int kWidth = V::kWidth;
-    constexpr int kSpan = Groups * kWidth;
-    const typename V::Reg vectorGain = V::Broadcast(&gain);
-    const typename V::Reg vectorZero = V::Zero();
+    constexpr int kSpan = Groups * V::kWidth;
     if (frames >= kSpan) {
+        const typename V::Reg vectorGain = V::Broadcast(&gain);
+        const typename V::Reg vectorZero = V::Zero();
         int i = 0;
         for (; i + kSpan <= frames; i += kSpan)
             FilterGroups<V, Groups>(input + i, output + i, taps, vectorGain, vectorZero);
@@ -56,19 +57,14 @@ void Filter(const double* input, double* output, int frames, const double* taps,
                                     vectorGain, vectorZero);
         return;
     }
-    if (frames >= kWidth) {
-        int i = 0;
-        for (; i + kWidth <= frames; i += kWidth)
-            FilterGroups<V, 1>(input + i, output + i, taps, vectorGain, vectorZero);
-        if (i < frames)
-            FilterGroups<V, 1>(input + frames - kWidth, output + frames - kWidth, taps,
-                               vectorGain, vectorZero);
-        return;
+    if constexpr (Groups > 1) {
+        Filter<V, Groups / 2, Scalar>(input, output, frames, taps, gain);
+    } else {
+        const typename Scalar::Reg scalarGain = Scalar::Broadcast(&gain);
+        const typename Scalar::Reg scalarZero = Scalar::Zero();
+        for (int i = 0; i < frames; ++i)
+            FilterGroups<Scalar, 1>(input + i, output + i, taps, scalarGain, scalarZero);
     }
-    const typename Scalar::Reg scalarGain = Scalar::Broadcast(&gain);
-    const typename Scalar::Reg scalarZero = Scalar::Zero();
-    for (int i = 0; i < frames; ++i)
-        FilterGroups<Scalar, 1>(input + i, output + i, taps, scalarGain, scalarZero);
 }
 
 // One frame at a time, in plain double arithmetic.

@@ -13,7 +13,10 @@ CStereoFir::CStereoFir(int taps, const double* setA, const double* setB)
       kernel(BaselineSparseFirKernel()),
       recent{},
       recentFactor(0),
-      sparseTaps{} {
+      sparseTaps{},
+      advanceFrames(-1),
+      advance(0),
+      keepHistory(BaselineHistoryCopy()) {
     SetCoefficients(setA, setB);
     std::fill(delayA, delayA + length, 0.0);
     std::fill(delayB, delayB + length, 0.0);
@@ -34,6 +37,16 @@ void CStereoFir::SetCoefficients(const double* setA, const double* setB) {
     std::copy(setA, setA + length, coefficientsA);
     std::copy(setB, setB + length, coefficientsB);
     TakeSparseTaps();
+}
+
+int CStereoFir::AdvanceFor(int frames)
+{
+    if (frames != advanceFrames) {
+        const int factor = (length - 1) / kSparseHistory;
+        advance = frames % length * factor % length;
+        advanceFrames = frames;
+    }
+    return advance;
 }
 
 void CStereoFir::TakeSparseTaps()

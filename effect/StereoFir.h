@@ -20,10 +20,13 @@ public:
              int frames, int factor);
 
     // The same, for inputs with kSparseHistory writable samples in front of each: the filter
-    // may overwrite inLeft[-16 .. -1] and inRight[-16 .. -1] and then runs the block in one
-    // pass.
-    void RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
-                     int frames, int factor);
+    // keeps inLeft[-16 .. -1] and inRight[-16 .. -1] for its history and runs the block in
+    // one pass. When the designed form runs, those leads hold the last 16 inputs afterwards
+    // and the call answers true; a caller that passes the same buffers to the next call,
+    // with nothing else written to their leads, passes leadHoldsHistory true and saves
+    // putting the history back.
+    bool RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
+                     int frames, int factor, bool leadHoldsHistory = false);
 
     double* delayA;
     double* delayB;
@@ -48,9 +51,20 @@ public:
     double DelayEntry(int channel, int t) const;
     // Moves the history into the form a run with `factor` uses (0: the lines).
     void SettleHistory(int factor);
+    // What `frames` more frames in the designed form add to the write position, modulo
+    // the length; computed again only when the frame count changes.
+    int AdvanceFor(int frames);
+    int advanceFrames;
+    int advance;
     void TakeSparseTaps();
 
     void UseKernel(SparseFirKernel chosen) { kernel = chosen ? chosen : BaselineSparseFirKernel(); }
+    // Ends each designed-form block; the baseline until UseHistoryCopy chooses another.
+    HistoryCopy keepHistory;
+    void UseHistoryCopy(HistoryCopy chosen)
+    {
+        keepHistory = chosen ? chosen : BaselineHistoryCopy();
+    }
 
     CStereoFir(const CStereoFir&) = delete;
     CStereoFir& operator=(const CStereoFir&) = delete;

@@ -217,9 +217,10 @@ inline int HistorySlot(int position, int k, int factor, int length)
 
 class DesignedLine {
 public:
-    DesignedLine(CStereoFir& fir, int factor) : fir(fir), factor(factor)
+    DesignedLine(CStereoFir& fir, int factor) : fir(fir)
     {
-        fir.SettleHistory(factor);
+        if (fir.recentFactor != factor)
+            fir.SettleHistory(factor);
     }
 
     void Run(const double* input, double* output, int channel, int frames)
@@ -239,26 +240,28 @@ public:
         std::memmove(recent, newest, sizeof(double) * kSparseHistory);
     }
 
-    // The same with the history put straight in front of the block.
-    void RunWithLead(double* input, double* output, int channel, int frames)
+    // The same with the history in front of the block: put there unless the lead still
+    // holds it from the block before, and left there for the next block, as well as in
+    // `recent`, which stays the history whatever happens to the lead.
+    void RunWithLead(double* input, double* output, int channel, int frames, bool leadHoldsHistory)
     {
-        const double* taps = fir.sparseTaps[channel];
         double* recent = fir.recent[channel];
-        std::memcpy(input - kSparseHistory, recent, sizeof(double) * kSparseHistory);
-        fir.kernel(input, output, frames, taps, fir.gain);
-        std::memcpy(recent, input + frames - kSparseHistory, sizeof(double) * kSparseHistory);
+        double* lead = input - kSparseHistory;
+        if (!leadHoldsHistory)
+            std::memcpy(lead, recent, sizeof(double) * kSparseHistory);
+        fir.kernel(input, output, frames, fir.sparseTaps[channel], fir.gain);
+        fir.keepHistory(input + frames - kSparseHistory, recent, lead);
     }
 
     // Where the write position stands after `frames` more frames.
     int PositionAfter(int frames) const
     {
-        return static_cast<int>((fir.position + static_cast<long long>(frames) * factor) %
-                                fir.length);
+        const int position = fir.position + fir.AdvanceFor(frames);
+        return position >= fir.length ? position - fir.length : position;
     }
 
 private:
     CStereoFir& fir;
-    int factor;
 };
 
 }  // namespace
@@ -299,18 +302,23 @@ double CStereoFir::DelayEntry(int channel, int t) const
     return line[t];
 }
 
-void CStereoFir::RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
-                             int frames, int factor)
+bool CStereoFir::RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
+                             int frames, int factor, bool leadHoldsHistory)
 {
-    if (frames <= 0 || !IsDesignedLine(length, factor)) {
+    if (!IsDesignedLine(length, factor)) {
         Run(inLeft, inRight, outLeft, outRight, frames, factor);
-        return;
+        return false;
     }
+    if (frames <= 0)
+        return leadHoldsHistory && recentFactor == factor;
+    // The lead can only hold the history of the form that is running.
+    leadHoldsHistory = leadHoldsHistory && recentFactor == factor;
     DesignedLine line(*this, factor);
     const int newPosition = line.PositionAfter(frames);
-    line.RunWithLead(inLeft, outLeft, 0, frames);
-    line.RunWithLead(inRight, outRight, 1, frames);
+    line.RunWithLead(inLeft, outLeft, 0, frames, leadHoldsHistory);
+    line.RunWithLead(inRight, outRight, 1, frames, leadHoldsHistory);
     position = newPosition;
+    return true;
 }
 
 void CStereoFir::Run(const double* inLeft, const double* inRight, double* outLeft,

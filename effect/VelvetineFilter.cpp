@@ -77,8 +77,11 @@ void CVelvetineFilter::UseAvx2(bool processorHasAvx2)
 {
     const SparseFirKernel kernel =
         processorHasAvx2 ? Avx2SparseFirKernel() : BaselineSparseFirKernel();
-    for (int i = 0; i < kPrototypeCount; ++i)
+    const HistoryCopy history = processorHasAvx2 ? Avx2HistoryCopy() : BaselineHistoryCopy();
+    for (int i = 0; i < kPrototypeCount; ++i) {
         bank[i]->UseKernel(kernel);
+        bank[i]->UseHistoryCopy(history);
+    }
 }
 
 int CVelvetineFilter::PrototypeIndex(double value)
@@ -100,10 +103,17 @@ void CVelvetineFilter::Process()
     CAudioBuffer& input = *ports[kLineIn]->audio;
     CAudioBuffer& output = *ports[kLineOut]->audio;
     const int frames = std::min({blockLength, input.length, output.length});
-    // The input buffer's lead takes the prototype's history, so the block runs in one pass.
+    // The input buffer's lead takes the prototype's history, so the block runs in one pass,
+    // and keeps it for the next block as long as the same prototype runs over the same
+    // memory: the buffer only moves when it grows, which raises its capacity.
     static_assert(CAudioBuffer::kLead >= kSparseHistory, "the lead holds the history");
-    bank[index]->RunWithLead(input.channel[0], input.channel[1], output.channel[0],
-                             output.channel[1], frames, PrototypeFactor(index));
+    const bool leadHoldsHistory = lead.prototype == index && lead.left == input.channel[0] &&
+                                  lead.right == input.channel[1] &&
+                                  lead.capacity == input.Capacity();
+    const bool held = bank[index]->RunWithLead(input.channel[0], input.channel[1],
+                                               output.channel[0], output.channel[1], frames,
+                                               PrototypeFactor(index), leadHoldsHistory);
+    lead = {held ? index : -1, input.channel[0], input.channel[1], input.Capacity()};
 }
 
 double CVelvetineFilter::GetControl(int index)

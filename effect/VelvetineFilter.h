@@ -53,6 +53,13 @@ private:
     // lock-free atomic, so neither side waits and no read is torn.
     std::atomic<double>* controlValues;
     CStereoFir** bank;
+    // Whose history the input buffer's lead holds, and where that buffer was.
+    struct LeadHistory {
+        int prototype;
+        const double* left;
+        const double* right;
+        int capacity;
+    } lead = {-1, nullptr, nullptr, 0};
     // Host threads test the pointer without a lock and hand redraws to the editor under
     // editorSwap, which is held only to swap the pointer or to post a redraw, never while
     // an editor renders or is destroyed.
