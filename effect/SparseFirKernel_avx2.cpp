@@ -20,6 +20,7 @@ struct Avx2Lanes {
     static constexpr int kWidth = 4;
     static Reg Load(const double* p) { return _mm256_loadu_pd(p); }
     static void Store(double* p, Reg v) { _mm256_storeu_pd(p, v); }
+    static void Store(float* p, Reg v) { _mm_storeu_ps(p, sample_narrowing::NarrowQuad(v)); }
     static Reg Broadcast(const double* p) { return _mm256_broadcast_sd(p); }
     static Reg Zero() { return _mm256_setzero_pd(); }
     static Reg Add(Reg a, Reg b) { return _mm256_add_pd(a, b); }
@@ -30,42 +31,37 @@ struct Avx2Lanes {
 // registers beside the loads.
 constexpr int kGroups = 4;
 
-void Avx2(const double* input, double* output, int frames, const double* taps, double gain)
+template <class Sample>
+void Avx2(const double* input, Sample* output, int frames, const double* taps, double gain)
 {
     sparse_fir::Filter<Avx2Lanes, kGroups, sparse_fir::ScalarLanes>(input, output, frames, taps,
                                                                     gain);
 }
 
+// Four named registers rather than an array, which the compiler would keep on the stack.
 void Avx2History(const double* newest, double* recent, double* lead)
 {
-    __m256d quads[kSparseHistory / 4];
-    for (int k = 0; k < kSparseHistory / 4; ++k)
-        quads[k] = _mm256_loadu_pd(newest + 4 * k);
-    for (int k = 0; k < kSparseHistory / 4; ++k) {
-        _mm256_storeu_pd(recent + 4 * k, quads[k]);
-        _mm256_storeu_pd(lead + 4 * k, quads[k]);
-    }
+    const __m256d a = _mm256_loadu_pd(newest), b = _mm256_loadu_pd(newest + 4),
+                  c = _mm256_loadu_pd(newest + 8), d = _mm256_loadu_pd(newest + 12);
+    const auto store = [&](double* target) {
+        _mm256_storeu_pd(target, a);
+        _mm256_storeu_pd(target + 4, b);
+        _mm256_storeu_pd(target + 8, c);
+        _mm256_storeu_pd(target + 12, d);
+    };
+    store(recent);
+    store(lead);
 }
 
 }  // namespace
 
-SparseFirKernel Avx2SparseFirKernel()
+SparseFirKernels Avx2SparseFirKernels()
 {
-    return &Avx2;
-}
-
-HistoryCopy Avx2HistoryCopy()
-{
-    return &Avx2History;
+    return {&Avx2<double>, &Avx2<float>, &Avx2History};
 }
 #else
-SparseFirKernel Avx2SparseFirKernel()
+SparseFirKernels Avx2SparseFirKernels()
 {
-    return nullptr;
-}
-
-HistoryCopy Avx2HistoryCopy()
-{
-    return nullptr;
+    return {nullptr, nullptr, nullptr};
 }
 #endif

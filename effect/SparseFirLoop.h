@@ -1,12 +1,13 @@
 #pragma once
 
 // The loop shared by the kernels of SparseFirKernel.h, written once over a vector type V
-// that holds V::kWidth consecutive frames of one channel. V provides Load, Store,
-// Broadcast, Add and Mul; every instruction set supplies its own V in its own translation
+// that holds V::kWidth consecutive frames of one channel. V provides Load, Store (to 64-bit
+// samples, and narrowing to 32-bit ones), Broadcast, Add and Mul; every instruction set supplies its own V in its own translation
 // unit. Only additions of one frame's sum depend on each other, so several groups of
 // frames run side by side to keep the adders busy.
 
 #include "effect/SparseFirKernel.h"
+#include "framework/SampleNarrowing.h"
 
 namespace sparse_fir {
 // Internal linkage: each instruction set's translation unit gets its own copies, so the
@@ -14,8 +15,8 @@ namespace sparse_fir {
 namespace {
 
 // Frames [0, Groups * V::kWidth) of output.
-template <class V, int Groups>
-inline void FilterGroups(const double* input, double* output, const double* taps,
+template <class V, int Groups, class Sample>
+inline void FilterGroups(const double* input, Sample* output, const double* taps,
                          typename V::Reg gain, typename V::Reg zero)
 {
     constexpr int kWidth = V::kWidth;
@@ -42,8 +43,8 @@ inline void FilterGroups(const double* input, double* output, const double* taps
 // end is moved back to end at the last frame instead: the frames it computes again come
 // out with the same bits. Runs shorter than a span take half as many groups, down to one
 // group and then single frames.
-template <class V, int Groups, class Scalar>
-void Filter(const double* input, double* output, int frames, const double* taps, double gain)
+template <class V, int Groups, class Scalar, class Sample>
+void Filter(const double* input, Sample* output, int frames, const double* taps, double gain)
 {
     constexpr int kSpan = Groups * V::kWidth;
     if (frames >= kSpan) {
@@ -58,7 +59,7 @@ void Filter(const double* input, double* output, int frames, const double* taps,
         return;
     }
     if constexpr (Groups > 1) {
-        Filter<V, Groups / 2, Scalar>(input, output, frames, taps, gain);
+        Filter<V, Groups / 2, Scalar, Sample>(input, output, frames, taps, gain);
     } else {
         const typename Scalar::Reg scalarGain = Scalar::Broadcast(&gain);
         const typename Scalar::Reg scalarZero = Scalar::Zero();
@@ -73,6 +74,7 @@ struct ScalarLanes {
     static constexpr int kWidth = 1;
     static Reg Load(const double* p) { return *p; }
     static void Store(double* p, Reg v) { *p = v; }
+    static void Store(float* p, Reg v) { *p = sample_narrowing::Narrow(v); }
     static Reg Broadcast(const double* p) { return *p; }
     static Reg Zero() { return 0.0; }
     static Reg Add(Reg a, Reg b) { return a + b; }

@@ -10,13 +10,12 @@ CStereoFir::CStereoFir(int taps, const double* setA, const double* setB)
       coefficientsA(nullptr),
       coefficientsB(nullptr),
       gain(1.0),
-      kernel(BaselineSparseFirKernel()),
+      kernels(BaselineSparseFirKernels()),
       recent{},
       recentFactor(0),
       sparseTaps{},
       advanceFrames(-1),
-      advance(0),
-      keepHistory(BaselineHistoryCopy()) {
+      advance(0) {
     SetCoefficients(setA, setB);
     std::fill(delayA, delayA + length, 0.0);
     std::fill(delayB, delayB + length, 0.0);
@@ -37,6 +36,14 @@ void CStereoFir::SetCoefficients(const double* setA, const double* setB) {
     std::copy(setA, setA + length, coefficientsA);
     std::copy(setB, setB + length, coefficientsB);
     TakeSparseTaps();
+}
+
+void CStereoFir::UseKernels(const SparseFirKernels& chosen)
+{
+    const SparseFirKernels baseline = BaselineSparseFirKernels();
+    kernels.filter = chosen.filter ? chosen.filter : baseline.filter;
+    kernels.narrowingFilter = chosen.narrowingFilter ? chosen.narrowingFilter : baseline.narrowingFilter;
+    kernels.keepHistory = chosen.keepHistory ? chosen.keepHistory : baseline.keepHistory;
 }
 
 int CStereoFir::AdvanceFor(int frames)

@@ -27,6 +27,12 @@ public:
     // putting the history back.
     bool RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
                      int frames, int factor, bool leadHoldsHistory = false);
+    // The same with 32-bit outputs, narrowed as framework/SampleNarrowing.h does; only for
+    // factors the line has the designed form for (HasDesignedForm).
+    bool RunWithLead(double* inLeft, double* inRight, float* outLeft, float* outRight,
+                     int frames, int factor, bool leadHoldsHistory = false);
+    // The line is the design's: 17 taps, `factor` apart, factor 2 or more.
+    bool HasDesignedForm(int factor) const;
 
     double* delayA;
     double* delayB;
@@ -35,9 +41,9 @@ public:
     double* coefficientsA;
     double* coefficientsB;
     double gain;
-    // Computes the lines the design makes (17 taps, factor 2 or more); the baseline until
-    // UseKernel chooses another.
-    SparseFirKernel kernel;
+    // Compute the lines the design makes (17 taps, factor 2 or more); the baseline's until
+    // UseKernels chooses others.
+    SparseFirKernels kernels;
 
     // While the lines run in the designed form (17 taps, factor recentFactor), the last 16
     // inputs of each channel, oldest first; the lines hold zeros in their slots meanwhile.
@@ -58,13 +64,9 @@ public:
     int advance;
     void TakeSparseTaps();
 
-    void UseKernel(SparseFirKernel chosen) { kernel = chosen ? chosen : BaselineSparseFirKernel(); }
-    // Ends each designed-form block; the baseline until UseHistoryCopy chooses another.
-    HistoryCopy keepHistory;
-    void UseHistoryCopy(HistoryCopy chosen)
-    {
-        keepHistory = chosen ? chosen : BaselineHistoryCopy();
-    }
+    // Null members keep the baseline's.
+    void UseKernels(const SparseFirKernels& chosen);
+    void UseKernel(SparseFirKernel chosen) { UseKernels({chosen, nullptr, nullptr}); }
 
     CStereoFir(const CStereoFir&) = delete;
     CStereoFir& operator=(const CStereoFir&) = delete;

@@ -1,6 +1,7 @@
 #include "effect/StereoFir.h"
 
 #include <cstring>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -232,9 +233,9 @@ public:
         const int head = frames < kSparseHistory ? frames : kSparseHistory;
         std::memcpy(staged, recent, sizeof(double) * kSparseHistory);
         std::memcpy(staged + kSparseHistory, input, sizeof(double) * head);
-        fir.kernel(staged + kSparseHistory, output, head, taps, fir.gain);
+        fir.kernels.filter(staged + kSparseHistory, output, head, taps, fir.gain);
         if (frames > head)
-            fir.kernel(input + head, output + head, frames - head, taps, fir.gain);
+            fir.kernels.filter(input + head, output + head, frames - head, taps, fir.gain);
         const double* newest =
             frames >= kSparseHistory ? input + frames - kSparseHistory : staged + frames;
         std::memmove(recent, newest, sizeof(double) * kSparseHistory);
@@ -243,14 +244,18 @@ public:
     // The same with the history in front of the block: put there unless the lead still
     // holds it from the block before, and left there for the next block, as well as in
     // `recent`, which stays the history whatever happens to the lead.
-    void RunWithLead(double* input, double* output, int channel, int frames, bool leadHoldsHistory)
+    template <class Sample>
+    void RunWithLead(double* input, Sample* output, int channel, int frames, bool leadHoldsHistory)
     {
         double* recent = fir.recent[channel];
         double* lead = input - kSparseHistory;
         if (!leadHoldsHistory)
             std::memcpy(lead, recent, sizeof(double) * kSparseHistory);
-        fir.kernel(input, output, frames, fir.sparseTaps[channel], fir.gain);
-        fir.keepHistory(input + frames - kSparseHistory, recent, lead);
+        if constexpr (std::is_same_v<Sample, float>)
+            fir.kernels.narrowingFilter(input, output, frames, fir.sparseTaps[channel], fir.gain);
+        else
+            fir.kernels.filter(input, output, frames, fir.sparseTaps[channel], fir.gain);
+        fir.kernels.keepHistory(input + frames - kSparseHistory, recent, lead);
     }
 
     // Where the write position stands after `frames` more frames.
@@ -302,23 +307,46 @@ double CStereoFir::DelayEntry(int channel, int t) const
     return line[t];
 }
 
-bool CStereoFir::RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
-                             int frames, int factor, bool leadHoldsHistory)
+namespace {
+
+template <class Sample>
+bool RunDesignedWithLead(CStereoFir& fir, double* inLeft, double* inRight, Sample* outLeft,
+                         Sample* outRight, int frames, int factor, bool leadHoldsHistory)
 {
-    if (!IsDesignedLine(length, factor)) {
-        Run(inLeft, inRight, outLeft, outRight, frames, factor);
-        return false;
-    }
-    if (frames <= 0)
-        return leadHoldsHistory && recentFactor == factor;
     // The lead can only hold the history of the form that is running.
-    leadHoldsHistory = leadHoldsHistory && recentFactor == factor;
-    DesignedLine line(*this, factor);
+    leadHoldsHistory = leadHoldsHistory && fir.recentFactor == factor;
+    if (frames <= 0)
+        return leadHoldsHistory;
+    DesignedLine line(fir, factor);
     const int newPosition = line.PositionAfter(frames);
     line.RunWithLead(inLeft, outLeft, 0, frames, leadHoldsHistory);
     line.RunWithLead(inRight, outRight, 1, frames, leadHoldsHistory);
-    position = newPosition;
+    fir.position = newPosition;
     return true;
+}
+
+}  // namespace
+
+bool CStereoFir::HasDesignedForm(int factor) const { return IsDesignedLine(length, factor); }
+
+bool CStereoFir::RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
+                             int frames, int factor, bool leadHoldsHistory)
+{
+    if (!HasDesignedForm(factor)) {
+        Run(inLeft, inRight, outLeft, outRight, frames, factor);
+        return false;
+    }
+    return RunDesignedWithLead(*this, inLeft, inRight, outLeft, outRight, frames, factor,
+                               leadHoldsHistory);
+}
+
+bool CStereoFir::RunWithLead(double* inLeft, double* inRight, float* outLeft, float* outRight,
+                             int frames, int factor, bool leadHoldsHistory)
+{
+    if (!HasDesignedForm(factor))
+        return false;
+    return RunDesignedWithLead(*this, inLeft, inRight, outLeft, outRight, frames, factor,
+                               leadHoldsHistory);
 }
 
 void CStereoFir::Run(const double* inLeft, const double* inRight, double* outLeft,

@@ -75,13 +75,10 @@ void CVelvetineFilter::DesignPrototypes()
 
 void CVelvetineFilter::UseAvx2(bool processorHasAvx2)
 {
-    const SparseFirKernel kernel =
-        processorHasAvx2 ? Avx2SparseFirKernel() : BaselineSparseFirKernel();
-    const HistoryCopy history = processorHasAvx2 ? Avx2HistoryCopy() : BaselineHistoryCopy();
-    for (int i = 0; i < kPrototypeCount; ++i) {
-        bank[i]->UseKernel(kernel);
-        bank[i]->UseHistoryCopy(history);
-    }
+    const SparseFirKernels kernels =
+        processorHasAvx2 ? Avx2SparseFirKernels() : BaselineSparseFirKernels();
+    for (int i = 0; i < kPrototypeCount; ++i)
+        bank[i]->UseKernels(kernels);
 }
 
 int CVelvetineFilter::PrototypeIndex(double value)
@@ -110,10 +107,29 @@ void CVelvetineFilter::Process()
     const bool leadHoldsHistory = lead.prototype == index && lead.left == input.channel[0] &&
                                   lead.right == input.channel[1] &&
                                   lead.capacity == input.Capacity();
-    const bool held = bank[index]->RunWithLead(input.channel[0], input.channel[1],
-                                               output.channel[0], output.channel[1], frames,
-                                               PrototypeFactor(index), leadHoldsHistory);
+    const bool held = RunIntoOutput(*bank[index], input, output, frames, PrototypeFactor(index),
+                                    leadHoldsHistory);
     lead = {held ? index : -1, input.channel[0], input.channel[1], input.Capacity()};
+}
+
+// Straight into the host's arrays when the binding offers them, so no copy follows.
+bool CVelvetineFilter::RunIntoOutput(CStereoFir& fir, CAudioBuffer& input, CAudioBuffer& output,
+                                     int frames, int factor, bool leadHoldsHistory)
+{
+    CAudioBuffer::HostOutput& host = output.hostOutput;
+    double* in[2] = {input.channel[0], input.channel[1]};
+    if (host.floats[0] && host.floats[1] && fir.HasDesignedForm(factor)) {
+        host.delivered = true;
+        return fir.RunWithLead(in[0], in[1], host.floats[0], host.floats[1], frames, factor,
+                               leadHoldsHistory);
+    }
+    if (host.doubles[0] && host.doubles[1]) {
+        host.delivered = true;
+        return fir.RunWithLead(in[0], in[1], host.doubles[0], host.doubles[1], frames, factor,
+                               leadHoldsHistory);
+    }
+    return fir.RunWithLead(in[0], in[1], output.channel[0], output.channel[1], frames, factor,
+                           leadHoldsHistory);
 }
 
 double CVelvetineFilter::GetControl(int index)

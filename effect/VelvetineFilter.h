@@ -7,6 +7,7 @@
 
 static_assert(std::atomic<double>::is_always_lock_free, "control values must not lock");
 
+class CAudioBuffer;
 class CStereoFir;
 class CVelvetineFilterInfo;
 class CVelvetineFilterGUI;
@@ -43,6 +44,8 @@ public:
 
 private:
     void DesignPrototypes();
+    bool RunIntoOutput(CStereoFir& fir, CAudioBuffer& input, CAudioBuffer& output, int frames,
+                       int factor, bool leadHoldsHistory);
     // Editor side of a control change and of teardown; they live with the editor code.
     void UpdateEditor();
     void DeleteEditor();

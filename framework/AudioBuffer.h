@@ -23,6 +23,17 @@ public:
     bool stereo;
     int length;
 
+    // For one block a binding may offer the host's own output arrays, in one precision (the
+    // other pair null). A machine that writes its samples straight there, 32-bit ones
+    // narrowed as framework/SampleNarrowing.h does, sets `delivered`; otherwise the binding
+    // copies `channel` over them as before. The binding clears the offer after the block.
+    struct HostOutput {
+        double* doubles[2];
+        float* floats[2];
+        bool delivered;
+    };
+    HostOutput hostOutput = {{nullptr, nullptr}, {nullptr, nullptr}, false};
+
     int Capacity() const { return capacity; }
 
     CAudioBuffer(const CAudioBuffer&) = delete;

@@ -11,6 +11,7 @@
 #include "framework/ControlEvent.h"
 #include "framework/Host.h"
 #include "framework/Port.h"
+#include "framework/SampleNarrowing.h"
 #include "shell/HostNumbers.h"
 #include "shell/TextTransfer.h"
 
@@ -48,44 +49,11 @@ void CopyIn(Sample** inputs, CAudioBuffer& buffer, int32_t frames, const SampleC
     }
 }
 
-// A 64-bit sample as the host's sample type. The filter overshoots by up to about 2.44
-// times its input, so full-scale 32-bit input can leave the float range: such finite
-// samples become the largest float of their sign instead of infinity. A genuine infinity
-// (the host sent one) stays infinite and NaN passes unchanged, as rounding gives them.
-template <typename Sample>
-Sample ToHostSample(double value)
-{
-    return static_cast<Sample>(value);
-}
-
-template <>
-float ToHostSample<float>(double value)
-{
-    constexpr double kLargest = std::numeric_limits<float>::max();
-    if (std::isinf(value))
-        return static_cast<float>(value);
-    return static_cast<float>(value > kLargest ? kLargest : value < -kLargest ? -kLargest : value);
-}
-
 void WidenBaseline(const float* source, double* target, int32_t frames)
 {
     for (int32_t i = 0; i < frames; ++i)
         target[i] = static_cast<double>(source[i]);
 }
-
-#if defined(__SSE2__)
-// Two samples clamped to the float range, except an infinity, which stays as it is. maxpd
-// and minpd return their second operand when either is NaN, which lets NaN through.
-static inline __m128d ClampFinite(__m128d x)
-{
-    const __m128d largest = _mm_set1_pd(std::numeric_limits<float>::max());
-    const __m128d lowest = _mm_set1_pd(-static_cast<double>(std::numeric_limits<float>::max()));
-    const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), x);
-    const __m128d infinite = _mm_cmpeq_pd(magnitude, _mm_set1_pd(std::numeric_limits<double>::infinity()));
-    const __m128d clamped = _mm_min_pd(largest, _mm_max_pd(lowest, x));
-    return _mm_or_pd(_mm_and_pd(infinite, x), _mm_andnot_pd(infinite, clamped));
-}
-#endif
 
 void CopyBaseline(const double* source, double* target, int32_t frames)
 {
@@ -109,13 +77,13 @@ void NarrowBaseline(const double* source, float* target, int32_t frames)
     int32_t i = 0;
 #if defined(__SSE2__)
     for (; i + 4 <= frames; i += 4) {
-        const __m128d a = ClampFinite(_mm_loadu_pd(source + i));
-        const __m128d b = ClampFinite(_mm_loadu_pd(source + i + 2));
-        _mm_storeu_ps(target + i, _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(b)));
+        const __m128 a = sample_narrowing::NarrowPair(_mm_loadu_pd(source + i));
+        const __m128 b = sample_narrowing::NarrowPair(_mm_loadu_pd(source + i + 2));
+        _mm_storeu_ps(target + i, _mm_movelh_ps(a, b));
     }
 #endif
     for (; i < frames; ++i)
-        target[i] = ToHostSample<float>(source[i]);
+        target[i] = sample_narrowing::Narrow(source[i]);
 }
 
 void CopyOutChannel(const double* source, double* target, int32_t frames,
@@ -140,6 +108,16 @@ void CopyOut(const CAudioBuffer& buffer, Sample** outputs, int32_t frames,
         return;
     for (int channel = 0; channel < 2; ++channel)
         CopyOutChannel(buffer.channel[channel], outputs[channel], frames, copies);
+}
+
+void OfferHostOutput(CAudioBuffer::HostOutput& offer, float** outputs)
+{
+    offer = {{nullptr, nullptr}, {outputs[0], outputs[1]}, false};
+}
+
+void OfferHostOutput(CAudioBuffer::HostOutput& offer, double** outputs)
+{
+    offer = {{outputs[0], outputs[1]}, {nullptr, nullptr}, false};
 }
 
 bool IsStereoBuffer(const CPort* port)
@@ -241,9 +219,19 @@ void CTidegateAdapter::ProcessBlock(Sample** inputs, Sample** outputs, int32_t s
     FollowFrameCount(frames);
     if (IsStereoBuffer(inputPort))
         CopyIn(inputs, *inputPort->audio, std::min(frames, inputPort->audio->length), copies);
+    if (!IsStereoBuffer(outputPort)) {
+        machine->Process();
+        return;
+    }
+    // The machine may write the host's outputs itself; the copy is only for one that does not.
+    CAudioBuffer& output = *outputPort->audio;
+    const bool offered = HasChannels(outputs);
+    if (offered)
+        OfferHostOutput(output.hostOutput, outputs);
     machine->Process();
-    if (IsStereoBuffer(outputPort))
-        CopyOut(*outputPort->audio, outputs, std::min(frames, outputPort->audio->length), copies);
+    if (offered && !output.hostOutput.delivered)
+        CopyOut(output, outputs, std::min(frames, output.length), copies);
+    output.hostOutput = {};
 }
 
 void CTidegateAdapter::processReplacing(float** inputs, float** outputs, int32_t sampleFrames)
