@@ -15,21 +15,31 @@ constexpr int kSparseHistory = kSparseTaps - 1;
 
 using SparseFirKernel = void (*)(const double* input, double* output, int frames,
                                  const double* taps, double gain);
-// The same sums written as 32-bit samples, narrowed as framework/SampleNarrowing.h does, so
-// that a host's 32-bit outputs need no pass of their own.
-using NarrowingSparseFirKernel = void (*)(const double* input, float* output, int frames,
-                                          const double* taps, double gain);
+// One block of the designed form for both channels, from the host's samples to the host's:
+// for each channel the 16 inputs before the block go in front of the line (unless the lead
+// holds them already), the host's inputs, when given, are copied or widened behind them,
+// the sums go to the output, 32-bit ones narrowed as framework/SampleNarrowing.h does, and
+// the block's newest 16 inputs end up both in the lead and in `recent`, oldest first.
+template <class Sample>
+struct SparseFirBlock {
+    const Sample* input[2];  // null: the line holds the block's inputs already
+    double* line[2];         // kSparseHistory writable samples in front, room for the block
+    Sample* output[2];       // may be the host's inputs: both are taken before any output
+    double* recent[2];
+    const double* taps[2];
+    double gain;
+    int frames;              // at least 1
+    bool leadHoldsHistory;
+};
 
-// Puts the 16 samples from `newest` into both `recent` and `lead`, all read before any is
-// written (they may start inside `lead`). Blocks end with it, so its stores are as wide as
-// the processor allows.
-using HistoryCopy = void (*)(const double* newest, double* recent, double* lead);
+using SparseFirBlockRun = void (*)(const SparseFirBlock<double>& block);
+using NarrowingSparseFirBlockRun = void (*)(const SparseFirBlock<float>& block);
 
 // Everything one instruction set provides to the processing.
 struct SparseFirKernels {
     SparseFirKernel filter;
-    NarrowingSparseFirKernel narrowingFilter;
-    HistoryCopy keepHistory;
+    SparseFirBlockRun block;
+    NarrowingSparseFirBlockRun narrowingBlock;
 };
 
 // The kernels every processor of the build runs (SSE2 where the build targets it).

@@ -19,8 +19,14 @@ struct Avx2Lanes {
     using Reg = __m256d;
     static constexpr int kWidth = 4;
     static Reg Load(const double* p) { return _mm256_loadu_pd(p); }
+    static Reg Load(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
     static void Store(double* p, Reg v) { _mm256_storeu_pd(p, v); }
     static void Store(float* p, Reg v) { _mm_storeu_ps(p, sample_narrowing::NarrowQuad(v)); }
+    static void StoreRounded(float* p, Reg v) { _mm_storeu_ps(p, _mm256_cvtpd_ps(v)); }
+    static bool AnyBeyondFloatRange(const Reg* v, int count)
+    {
+        return sample_narrowing::AnyBeyondFloatRange(v, count);
+    }
     static Reg Broadcast(const double* p) { return _mm256_broadcast_sd(p); }
     static Reg Zero() { return _mm256_setzero_pd(); }
     static Reg Add(Reg a, Reg b) { return _mm256_add_pd(a, b); }
@@ -31,33 +37,23 @@ struct Avx2Lanes {
 // registers beside the loads.
 constexpr int kGroups = 4;
 
-template <class Sample>
-void Avx2(const double* input, Sample* output, int frames, const double* taps, double gain)
+void Avx2(const double* input, double* output, int frames, const double* taps, double gain)
 {
     sparse_fir::Filter<Avx2Lanes, kGroups, sparse_fir::ScalarLanes>(input, output, frames, taps,
                                                                     gain);
 }
 
-// Four named registers rather than an array, which the compiler would keep on the stack.
-void Avx2History(const double* newest, double* recent, double* lead)
+template <class Sample>
+void Avx2Block(const SparseFirBlock<Sample>& block)
 {
-    const __m256d a = _mm256_loadu_pd(newest), b = _mm256_loadu_pd(newest + 4),
-                  c = _mm256_loadu_pd(newest + 8), d = _mm256_loadu_pd(newest + 12);
-    const auto store = [&](double* target) {
-        _mm256_storeu_pd(target, a);
-        _mm256_storeu_pd(target + 4, b);
-        _mm256_storeu_pd(target + 8, c);
-        _mm256_storeu_pd(target + 12, d);
-    };
-    store(recent);
-    store(lead);
+    sparse_fir::RunBlock<Avx2Lanes, kGroups, sparse_fir::ScalarLanes>(block);
 }
 
 }  // namespace
 
 SparseFirKernels Avx2SparseFirKernels()
 {
-    return {&Avx2<double>, &Avx2<float>, &Avx2History};
+    return {&Avx2, &Avx2Block<double>, &Avx2Block<float>};
 }
 #else
 SparseFirKernels Avx2SparseFirKernels()

@@ -1,10 +1,16 @@
 #pragma once
 
 // The loop shared by the kernels of SparseFirKernel.h, written once over a vector type V
-// that holds V::kWidth consecutive frames of one channel. V provides Load, Store (to 64-bit
-// samples, and narrowing to 32-bit ones), Broadcast, Add and Mul; every instruction set supplies its own V in its own translation
+// that holds V::kWidth consecutive frames of one channel. V provides Load (of 64-bit samples,
+// and widening 32-bit ones), Store (to 64-bit samples, and narrowing to 32-bit ones, with
+// StoreRounded and AnyBeyondFloatRange for the samples within the float range), Broadcast,
+// Add and Mul; every instruction set supplies its own V in its own translation
 // unit. Only additions of one frame's sum depend on each other, so several groups of
 // frames run side by side to keep the adders busy.
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
 
 #include "effect/SparseFirKernel.h"
 #include "framework/SampleNarrowing.h"
@@ -34,9 +40,23 @@ inline void FilterGroups(const double* input, Sample* output, const double* taps
         for (int g = 0; g < Groups; ++g)
             sum[g] = V::Add(sum[g], V::Mul(tap, V::Load(input + g * kWidth - j)));
     }
+    typename V::Reg result[Groups];
 #pragma GCC unroll 8
     for (int g = 0; g < Groups; ++g)
-        V::Store(output + g * kWidth, V::Add(V::Mul(gain, sum[g]), zero));
+        result[g] = V::Add(V::Mul(gain, sum[g]), zero);
+    if constexpr (std::is_same_v<Sample, float>) {
+        // Sums beyond the float range are rare: one test for the whole span lets the others
+        // narrow by rounding alone, which gives them the same bits.
+        if (!V::AnyBeyondFloatRange(result, Groups)) {
+#pragma GCC unroll 8
+            for (int g = 0; g < Groups; ++g)
+                V::StoreRounded(output + g * kWidth, result[g]);
+            return;
+        }
+    }
+#pragma GCC unroll 8
+    for (int g = 0; g < Groups; ++g)
+        V::Store(output + g * kWidth, result[g]);
 }
 
 // The whole run, Groups * V::kWidth frames at a time. A last span that would reach past the
@@ -68,13 +88,107 @@ void Filter(const double* input, Sample* output, int frames, const double* taps,
     }
 }
 
+// The 16 samples of a history from one place to another that does not overlap it.
+template <class V>
+inline void CopyHistory(const double* from, double* to)
+{
+#pragma GCC unroll 16
+    for (int k = 0; k < kSparseHistory; k += V::kWidth)
+        V::Store(to + k, V::Load(from + k));
+}
+
+// The newest 16 inputs into both copies of the history, all read before either is written:
+// after a block shorter than 16 frames they start inside the lead.
+template <class V>
+inline void KeepHistory(const double* newest, double* recent, double* lead)
+{
+    constexpr int kRegs = kSparseHistory / V::kWidth;
+    typename V::Reg r[kRegs];
+#pragma GCC unroll 16
+    for (int k = 0; k < kRegs; ++k)
+        r[k] = V::Load(newest + k * V::kWidth);
+#pragma GCC unroll 16
+    for (int k = 0; k < kRegs; ++k)
+        V::Store(recent + k * V::kWidth, r[k]);
+#pragma GCC unroll 16
+    for (int k = 0; k < kRegs; ++k)
+        V::Store(lead + k * V::kWidth, r[k]);
+}
+
+template <class V, class Scalar, class Sample>
+inline void TakeInput(const Sample* input, double* line, int frames)
+{
+    int i = 0;
+    for (; i + V::kWidth <= frames; i += V::kWidth)
+        V::Store(line + i, V::Load(input + i));
+    for (; i < frames; ++i)
+        Scalar::Store(line + i, Scalar::Load(input + i));
+}
+
+// Whether no output of the block overlaps any input of it.
+template <class Sample>
+inline bool InputsApartFromOutputs(const SparseFirBlock<Sample>& block)
+{
+    const size_t bytes = sizeof(Sample) * static_cast<size_t>(block.frames);
+    for (const Sample* input : block.input) {
+        const uintptr_t in = reinterpret_cast<uintptr_t>(input);
+        for (const Sample* output : block.output) {
+            const uintptr_t out = reinterpret_cast<uintptr_t>(output);
+            if (in < out + bytes && out < in + bytes)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Both channels take their history and inputs before either writes an output, so the
+// host may hand the same arrays for input and output. 64-bit inputs that no output
+// overlaps are read where they are after the first 16 frames: only those are copied in
+// behind the history, and the frames after them go first, so that the filter is not kept
+// waiting for copies it has just stored.
+template <class V, int Groups, class Scalar, class Sample>
+void RunBlock(const SparseFirBlock<Sample>& block)
+{
+    const int frames = block.frames;
+    bool copyWhole = true;
+    if constexpr (std::is_same_v<Sample, double>)
+        copyWhole = !block.input[0] || !block.input[1] || frames <= kSparseHistory ||
+                    !InputsApartFromOutputs(block);
+    for (int c = 0; c < 2; ++c) {
+        if (!block.leadHoldsHistory)
+            CopyHistory<V>(block.recent[c], block.line[c] - kSparseHistory);
+        if (block.input[c])
+            TakeInput<V, Scalar>(block.input[c], block.line[c], copyWhole ? frames : kSparseHistory);
+    }
+    for (int c = 0; c < 2; ++c) {
+        double* lead = block.line[c] - kSparseHistory;
+        if constexpr (std::is_same_v<Sample, double>) {
+            if (!copyWhole) {
+                const double* input = block.input[c];
+                Filter<V, Groups, Scalar>(input + kSparseHistory, block.output[c] + kSparseHistory,
+                                          frames - kSparseHistory, block.taps[c], block.gain);
+                Filter<V, Groups, Scalar>(block.line[c], block.output[c], kSparseHistory,
+                                          block.taps[c], block.gain);
+                KeepHistory<V>(input + frames - kSparseHistory, block.recent[c], lead);
+                continue;
+            }
+        }
+        Filter<V, Groups, Scalar>(block.line[c], block.output[c], frames, block.taps[c],
+                                  block.gain);
+        KeepHistory<V>(block.line[c] + frames - kSparseHistory, block.recent[c], lead);
+    }
+}
+
 // One frame at a time, in plain double arithmetic.
 struct ScalarLanes {
     using Reg = double;
     static constexpr int kWidth = 1;
     static Reg Load(const double* p) { return *p; }
+    static Reg Load(const float* p) { return static_cast<double>(*p); }
     static void Store(double* p, Reg v) { *p = v; }
     static void Store(float* p, Reg v) { *p = sample_narrowing::Narrow(v); }
+    static void StoreRounded(float* p, Reg v) { *p = sample_narrowing::Narrow(v); }
+    static bool AnyBeyondFloatRange(const Reg*, int) { return true; }
     static Reg Broadcast(const double* p) { return *p; }
     static Reg Zero() { return 0.0; }
     static Reg Add(Reg a, Reg b) { return a + b; }

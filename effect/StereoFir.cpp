@@ -42,18 +42,8 @@ void CStereoFir::UseKernels(const SparseFirKernels& chosen)
 {
     const SparseFirKernels baseline = BaselineSparseFirKernels();
     kernels.filter = chosen.filter ? chosen.filter : baseline.filter;
-    kernels.narrowingFilter = chosen.narrowingFilter ? chosen.narrowingFilter : baseline.narrowingFilter;
-    kernels.keepHistory = chosen.keepHistory ? chosen.keepHistory : baseline.keepHistory;
-}
-
-int CStereoFir::AdvanceFor(int frames)
-{
-    if (frames != advanceFrames) {
-        const int factor = (length - 1) / kSparseHistory;
-        advance = frames % length * factor % length;
-        advanceFrames = frames;
-    }
-    return advance;
+    kernels.block = chosen.block ? chosen.block : baseline.block;
+    kernels.narrowingBlock = chosen.narrowingBlock ? chosen.narrowingBlock : baseline.narrowingBlock;
 }
 
 void CStereoFir::TakeSparseTaps()

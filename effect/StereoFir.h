@@ -1,5 +1,7 @@
 #pragma once
 
+#include <type_traits>
+
 #include "effect/SparseFirKernel.h"
 
 // A two-channel FIR filter of one prototype: circular delay lines for the left (A) and
@@ -19,20 +21,20 @@ public:
     void Run(const double* inLeft, const double* inRight, double* outLeft, double* outRight,
              int frames, int factor);
 
-    // The same, for inputs with kSparseHistory writable samples in front of each: the filter
-    // keeps inLeft[-16 .. -1] and inRight[-16 .. -1] for its history and runs the block in
-    // one pass. When the designed form runs, those leads hold the last 16 inputs afterwards
-    // and the call answers true; a caller that passes the same buffers to the next call,
-    // with nothing else written to their leads, passes leadHoldsHistory true and saves
-    // putting the history back.
-    bool RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
-                     int frames, int factor, bool leadHoldsHistory = false);
-    // The same with 32-bit outputs, narrowed as framework/SampleNarrowing.h does; only for
-    // factors the line has the designed form for (HasDesignedForm).
-    bool RunWithLead(double* inLeft, double* inRight, float* outLeft, float* outRight,
-                     int frames, int factor, bool leadHoldsHistory = false);
+    // One block of the designed form (HasDesignedForm) over lines with kSparseHistory
+    // writable samples in front of each channel, as SparseFirBlock describes: the host's
+    // inputs, when given (non-null), are taken into the lines first; the outputs may be the
+    // host's, 32-bit ones narrowed. Afterwards the leads hold the last 16 inputs, and the call
+    // answers true: a caller that passes the same lines next time, with nothing else written
+    // to their leads, passes leadHoldsHistory and saves putting the history back.
+    template <class Sample>
+    bool RunBlock(const Sample* const* input, double* const* line, Sample* const* output,
+                  int frames, int factor, bool leadHoldsHistory);
     // The line is the design's: 17 taps, `factor` apart, factor 2 or more.
-    bool HasDesignedForm(int factor) const;
+    bool HasDesignedForm(int factor) const
+    {
+        return factor >= 2 && length == (kSparseTaps - 1) * factor + 1;
+    }
 
     double* delayA;
     double* delayB;
@@ -59,7 +61,15 @@ public:
     void SettleHistory(int factor);
     // What `frames` more frames in the designed form add to the write position, modulo
     // the length; computed again only when the frame count changes.
-    int AdvanceFor(int frames);
+    int AdvanceFor(int frames)
+    {
+        if (frames != advanceFrames) {
+            const int factor = (length - 1) / kSparseHistory;
+            advance = frames % length * factor % length;
+            advanceFrames = frames;
+        }
+        return advance;
+    }
     int advanceFrames;
     int advance;
     void TakeSparseTaps();
@@ -71,3 +81,27 @@ public:
     CStereoFir(const CStereoFir&) = delete;
     CStereoFir& operator=(const CStereoFir&) = delete;
 };
+
+template <class Sample>
+inline bool CStereoFir::RunBlock(const Sample* const* input, double* const* line,
+                                 Sample* const* output, int frames, int factor,
+                                 bool leadHoldsHistory)
+{
+    // The lead can only hold the history of the form that is running.
+    leadHoldsHistory = leadHoldsHistory && recentFactor == factor;
+    if (frames <= 0)
+        return leadHoldsHistory;
+    if (recentFactor != factor)
+        SettleHistory(factor);
+    const SparseFirBlock<Sample> block = {{input[0], input[1]},     {line[0], line[1]},
+                                          {output[0], output[1]},   {recent[0], recent[1]},
+                                          {sparseTaps[0], sparseTaps[1]}, gain,
+                                          frames,                   leadHoldsHistory};
+    if constexpr (std::is_same_v<Sample, float>)
+        kernels.narrowingBlock(block);
+    else
+        kernels.block(block);
+    const int advanced = position + AdvanceFor(frames);
+    position = advanced >= length ? advanced - length : advanced;
+    return true;
+}

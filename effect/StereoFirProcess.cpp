@@ -241,23 +241,6 @@ public:
         std::memmove(recent, newest, sizeof(double) * kSparseHistory);
     }
 
-    // The same with the history in front of the block: put there unless the lead still
-    // holds it from the block before, and left there for the next block, as well as in
-    // `recent`, which stays the history whatever happens to the lead.
-    template <class Sample>
-    void RunWithLead(double* input, Sample* output, int channel, int frames, bool leadHoldsHistory)
-    {
-        double* recent = fir.recent[channel];
-        double* lead = input - kSparseHistory;
-        if (!leadHoldsHistory)
-            std::memcpy(lead, recent, sizeof(double) * kSparseHistory);
-        if constexpr (std::is_same_v<Sample, float>)
-            fir.kernels.narrowingFilter(input, output, frames, fir.sparseTaps[channel], fir.gain);
-        else
-            fir.kernels.filter(input, output, frames, fir.sparseTaps[channel], fir.gain);
-        fir.kernels.keepHistory(input + frames - kSparseHistory, recent, lead);
-    }
-
     // Where the write position stands after `frames` more frames.
     int PositionAfter(int frames) const
     {
@@ -305,48 +288,6 @@ double CStereoFir::DelayEntry(int channel, int t) const
                 return recent[channel][k];
     }
     return line[t];
-}
-
-namespace {
-
-template <class Sample>
-bool RunDesignedWithLead(CStereoFir& fir, double* inLeft, double* inRight, Sample* outLeft,
-                         Sample* outRight, int frames, int factor, bool leadHoldsHistory)
-{
-    // The lead can only hold the history of the form that is running.
-    leadHoldsHistory = leadHoldsHistory && fir.recentFactor == factor;
-    if (frames <= 0)
-        return leadHoldsHistory;
-    DesignedLine line(fir, factor);
-    const int newPosition = line.PositionAfter(frames);
-    line.RunWithLead(inLeft, outLeft, 0, frames, leadHoldsHistory);
-    line.RunWithLead(inRight, outRight, 1, frames, leadHoldsHistory);
-    fir.position = newPosition;
-    return true;
-}
-
-}  // namespace
-
-bool CStereoFir::HasDesignedForm(int factor) const { return IsDesignedLine(length, factor); }
-
-bool CStereoFir::RunWithLead(double* inLeft, double* inRight, double* outLeft, double* outRight,
-                             int frames, int factor, bool leadHoldsHistory)
-{
-    if (!HasDesignedForm(factor)) {
-        Run(inLeft, inRight, outLeft, outRight, frames, factor);
-        return false;
-    }
-    return RunDesignedWithLead(*this, inLeft, inRight, outLeft, outRight, frames, factor,
-                               leadHoldsHistory);
-}
-
-bool CStereoFir::RunWithLead(double* inLeft, double* inRight, float* outLeft, float* outRight,
-                             int frames, int factor, bool leadHoldsHistory)
-{
-    if (!HasDesignedForm(factor))
-        return false;
-    return RunDesignedWithLead(*this, inLeft, inRight, outLeft, outRight, frames, factor,
-                               leadHoldsHistory);
 }
 
 void CStereoFir::Run(const double* inLeft, const double* inRight, double* outLeft,

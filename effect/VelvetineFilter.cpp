@@ -29,6 +29,8 @@ CVelvetineFilter::CVelvetineFilter(CHost* host, CVelvetineFilterInfo* descriptio
       blockLength(0),
       controlValues(nullptr),
       bank(nullptr),
+      lineIn(nullptr),
+      lineOut(nullptr),
       editor(nullptr),
       description(nullptr)
 {
@@ -39,7 +41,11 @@ CVelvetineFilter::CVelvetineFilter(CHost* host, CVelvetineFilterInfo* descriptio
 
     ports = new CPort*[kPortCount];
     ports[kLineIn] = new CPort(host, this, PORT_STEREO_AUDIO_INPUT, "Line In");
+    // The processing copies offered host inputs in itself, fused with the block.
+    ports[kLineIn]->audio->takesHostArrays = true;
     ports[kLineOut] = new CPort(host, this, PORT_STEREO_AUDIO_OUTPUT, "Line Out");
+    lineIn = ports[kLineIn]->audio;
+    lineOut = ports[kLineOut]->audio;
     portCount = kPortCount;
     controlCount = kControlCount;
 
@@ -81,25 +87,15 @@ void CVelvetineFilter::UseAvx2(bool processorHasAvx2)
         bank[i]->UseKernels(kernels);
 }
 
-int CVelvetineFilter::PrototypeIndex(double value)
-{
-    // A restored state block or a misbehaving host may hand over anything; whatever it is
-    // must select one of the five prototypes. NaN fails the first test and selects 2x.
-    if (!(value >= 0.0))
-        return 0;
-    const double scaled = 4.0 * value;
-    if (scaled >= kPrototypeCount - 1)
-        return kPrototypeCount - 1;
-    return static_cast<int>(scaled);
-}
-
 void CVelvetineFilter::Process()
 {
     // Read once: a change made from another thread during the block applies to the next.
     const int index = PrototypeIndex(controlValues[kOversampling].load(std::memory_order_relaxed));
-    CAudioBuffer& input = *ports[kLineIn]->audio;
-    CAudioBuffer& output = *ports[kLineOut]->audio;
+    CAudioBuffer& input = *lineIn;
+    CAudioBuffer& output = *lineOut;
     const int frames = std::min({blockLength, input.length, output.length});
+    const int factor = PrototypeFactor(index);
+    CStereoFir& fir = *bank[index];
     // The input buffer's lead takes the prototype's history, so the block runs in one pass,
     // and keeps it for the next block as long as the same prototype runs over the same
     // memory: the buffer only moves when it grows, which raises its capacity.
@@ -107,29 +103,63 @@ void CVelvetineFilter::Process()
     const bool leadHoldsHistory = lead.prototype == index && lead.left == input.channel[0] &&
                                   lead.right == input.channel[1] &&
                                   lead.capacity == input.Capacity();
-    const bool held = RunIntoOutput(*bank[index], input, output, frames, PrototypeFactor(index),
-                                    leadHoldsHistory);
+    bool held = false;
+    if (fir.HasDesignedForm(factor)) {
+        held = RunDesigned(fir, input, output, frames, factor, leadHoldsHistory);
+    } else {
+        TakeHostInput(input, frames);
+        fir.Run(input.channel[0], input.channel[1], output.channel[0], output.channel[1], frames,
+                factor);
+    }
     lead = {held ? index : -1, input.channel[0], input.channel[1], input.Capacity()};
 }
 
-// Straight into the host's arrays when the binding offers them, so no copy follows.
-bool CVelvetineFilter::RunIntoOutput(CStereoFir& fir, CAudioBuffer& input, CAudioBuffer& output,
-                                     int frames, int factor, bool leadHoldsHistory)
+namespace {
+
+template <class Sample>
+bool Offered(Sample* const* channels)
 {
-    CAudioBuffer::HostOutput& host = output.hostOutput;
-    double* in[2] = {input.channel[0], input.channel[1]};
-    if (host.floats[0] && host.floats[1] && fir.HasDesignedForm(factor)) {
-        host.delivered = true;
-        return fir.RunWithLead(in[0], in[1], host.floats[0], host.floats[1], frames, factor,
-                               leadHoldsHistory);
+    return channels[0] && channels[1];
+}
+
+}  // namespace
+
+// Straight from the host's arrays into the host's arrays when the binding offers both in
+// one precision, so that no copy comes before or after.
+bool CVelvetineFilter::RunDesigned(CStereoFir& fir, CAudioBuffer& input, CAudioBuffer& output,
+                                   int frames, int factor, bool leadHoldsHistory)
+{
+    CAudioBuffer::HostArrays& from = input.host;
+    CAudioBuffer::HostArrays& to = output.host;
+    if (Offered(from.floats) && Offered(to.floats)) {
+        to.delivered = true;
+        return fir.RunBlock(from.floats, input.channel, to.floats, frames, factor,
+                            leadHoldsHistory);
     }
-    if (host.doubles[0] && host.doubles[1]) {
-        host.delivered = true;
-        return fir.RunWithLead(in[0], in[1], host.doubles[0], host.doubles[1], frames, factor,
-                               leadHoldsHistory);
+    if (Offered(from.doubles) && Offered(to.doubles)) {
+        to.delivered = true;
+        return fir.RunBlock(from.doubles, input.channel, to.doubles, frames, factor,
+                            leadHoldsHistory);
     }
-    return fir.RunWithLead(in[0], in[1], output.channel[0], output.channel[1], frames, factor,
-                           leadHoldsHistory);
+    TakeHostInput(input, frames);
+    const double* const inLines[2] = {nullptr, nullptr};
+    double* const* target = output.channel;
+    if (Offered(to.doubles)) {
+        target = to.doubles;
+        to.delivered = true;
+    }
+    return fir.RunBlock(inLines, input.channel, target, frames, factor, leadHoldsHistory);
+}
+
+// Offered inputs that the block does not read itself go into the buffer first.
+void CVelvetineFilter::TakeHostInput(CAudioBuffer& input, int frames)
+{
+    for (int c = 0; c < 2; ++c) {
+        if (Offered(input.host.floats))
+            std::copy(input.host.floats[c], input.host.floats[c] + frames, input.channel[c]);
+        else if (Offered(input.host.doubles))
+            std::copy(input.host.doubles[c], input.host.doubles[c] + frames, input.channel[c]);
+    }
 }
 
 double CVelvetineFilter::GetControl(int index)

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "effect/FilterDesign.h"
 #include "framework/Machine.h"
 
 static_assert(std::atomic<double>::is_always_lock_free, "control values must not lock");
@@ -33,7 +34,17 @@ public:
     bool ReservedQuery() override;
 
     // The prototype a control value selects: trunc(4 v), kept inside the bank (NaN: 0).
-    static int PrototypeIndex(double value);
+    static int PrototypeIndex(double value)
+    {
+        // A restored state block or a misbehaving host may hand over anything; whatever it
+        // is must select one of the five prototypes. NaN fails the first test and selects 2x.
+        if (!(value >= 0.0))
+            return 0;
+        const double scaled = 4.0 * value;
+        if (scaled >= kPrototypeCount - 1)
+            return kPrototypeCount - 1;
+        return static_cast<int>(scaled);
+    }
 
     int SampleRate() const { return sampleRate; }
     int BlockLength() const { return blockLength; }
@@ -44,8 +55,9 @@ public:
 
 private:
     void DesignPrototypes();
-    bool RunIntoOutput(CStereoFir& fir, CAudioBuffer& input, CAudioBuffer& output, int frames,
-                       int factor, bool leadHoldsHistory);
+    bool RunDesigned(CStereoFir& fir, CAudioBuffer& input, CAudioBuffer& output, int frames,
+                     int factor, bool leadHoldsHistory);
+    static void TakeHostInput(CAudioBuffer& input, int frames);
     // Editor side of a control change and of teardown; they live with the editor code.
     void UpdateEditor();
     void DeleteEditor();
@@ -56,6 +68,9 @@ private:
     // lock-free atomic, so neither side waits and no read is torn.
     std::atomic<double>* controlValues;
     CStereoFir** bank;
+    // The audio ports' buffers, which live as long as the machine.
+    CAudioBuffer* lineIn;
+    CAudioBuffer* lineOut;
     // Whose history the input buffer's lead holds, and where that buffer was.
     struct LeadHistory {
         int prototype;

@@ -47,6 +47,18 @@ inline __m128d ClampFinite(__m128d x)
 
 // Two samples narrowed into the low half.
 inline __m128 NarrowPair(__m128d x) { return _mm_cvtpd_ps(ClampFinite(x)); }
+
+// Whether any of the samples lies beyond the float range, infinities included. Up to that
+// range rounding alone narrows exactly (NaN included), so one test for many samples keeps
+// the clamping off the usual path.
+inline bool AnyBeyondFloatRange(const __m128d* x, int count)
+{
+    const __m128d sign = _mm_set1_pd(-0.0);
+    __m128d largest = _mm_andnot_pd(sign, x[0]);
+    for (int k = 1; k < count; ++k)
+        largest = _mm_max_pd(largest, _mm_andnot_pd(sign, x[k]));
+    return _mm_movemask_pd(_mm_cmpgt_pd(largest, _mm_set1_pd(kLargestFloat))) != 0;
+}
 #endif
 
 #if defined(__AVX__)
@@ -59,6 +71,16 @@ inline __m128 NarrowQuad(__m256d x)
         magnitude, _mm256_set1_pd(std::numeric_limits<double>::infinity()), _CMP_EQ_OQ);
     const __m256d clamped = _mm256_min_pd(largest, _mm256_max_pd(lowest, x));
     return _mm256_cvtpd_ps(_mm256_blendv_pd(clamped, x, infinite));
+}
+
+inline bool AnyBeyondFloatRange(const __m256d* x, int count)
+{
+    const __m256d sign = _mm256_set1_pd(-0.0);
+    __m256d largest = _mm256_andnot_pd(sign, x[0]);
+    for (int k = 1; k < count; ++k)
+        largest = _mm256_max_pd(largest, _mm256_andnot_pd(sign, x[k]));
+    return _mm256_movemask_pd(
+               _mm256_cmp_pd(largest, _mm256_set1_pd(kLargestFloat), _CMP_GT_OQ)) != 0;
 }
 #endif
 

@@ -92,11 +92,6 @@ AudioEffect::~AudioEffect()
     delete editor;
 }
 
-AudioEffect* AudioEffect::FromRecord(AEffect* effect)
-{
-    return effect ? static_cast<AudioEffect*>(effect->object) : nullptr;
-}
-
 void AudioEffect::setParameterAutomated(int32_t index, float value)
 {
     if (audioMaster)

@@ -55,7 +55,10 @@ public:
     int32_t getBlockSize() const { return blockSize; }
 
     // The instance behind a record this class filled.
-    static AudioEffect* FromRecord(AEffect* effect);
+    static AudioEffect* FromRecord(AEffect* effect)
+    {
+        return effect ? static_cast<AudioEffect*>(effect->object) : nullptr;
+    }
 
     AudioEffect(const AudioEffect&) = delete;
     AudioEffect& operator=(const AudioEffect&) = delete;

@@ -110,14 +110,14 @@ void CopyOut(const CAudioBuffer& buffer, Sample** outputs, int32_t frames,
         CopyOutChannel(buffer.channel[channel], outputs[channel], frames, copies);
 }
 
-void OfferHostOutput(CAudioBuffer::HostOutput& offer, float** outputs)
+void Offer(CAudioBuffer::HostArrays& offer, float** channels)
 {
-    offer = {{nullptr, nullptr}, {outputs[0], outputs[1]}, false};
+    offer = {{nullptr, nullptr}, {channels[0], channels[1]}, false};
 }
 
-void OfferHostOutput(CAudioBuffer::HostOutput& offer, double** outputs)
+void Offer(CAudioBuffer::HostArrays& offer, double** channels)
 {
-    offer = {{outputs[0], outputs[1]}, {nullptr, nullptr}, false};
+    offer = {{channels[0], channels[1]}, {nullptr, nullptr}, false};
 }
 
 bool IsStereoBuffer(const CPort* port)
@@ -146,6 +146,8 @@ CTidegateAdapter::CTidegateAdapter(CMachine* machine, audioMasterCallback hostCa
       hostCallback(hostCallback),
       inputPort(nullptr),
       outputPort(nullptr),
+      inputBuffer(nullptr),
+      outputBuffer(nullptr),
       editorWindow(nullptr),
       lastFrames(0),
       editorRect{}
@@ -183,6 +185,9 @@ void CTidegateAdapter::ScanPorts()
         else if (!outputPort && port->type == PORT_STEREO_AUDIO_OUTPUT)
             outputPort = port;
     }
+    // The buffers themselves live as long as their ports; only their memory moves.
+    inputBuffer = IsStereoBuffer(inputPort) ? inputPort->audio : nullptr;
+    outputBuffer = IsStereoBuffer(outputPort) ? outputPort->audio : nullptr;
 }
 
 void CTidegateAdapter::close()
@@ -206,8 +211,6 @@ void CTidegateAdapter::setBlockSize(int32_t frames)
 
 void CTidegateAdapter::FollowFrameCount(int32_t frames)
 {
-    if (frames == lastFrames)
-        return;
     machine->SetBlockLength(frames);
     lastFrames = frames;
 }
@@ -216,22 +219,28 @@ template <typename Sample>
 void CTidegateAdapter::ProcessBlock(Sample** inputs, Sample** outputs, int32_t sampleFrames)
 {
     const int32_t frames = std::max(sampleFrames, int32_t{0});
-    FollowFrameCount(frames);
-    if (IsStereoBuffer(inputPort))
-        CopyIn(inputs, *inputPort->audio, std::min(frames, inputPort->audio->length), copies);
-    if (!IsStereoBuffer(outputPort)) {
-        machine->Process();
-        return;
+    if (frames != lastFrames)
+        FollowFrameCount(frames);
+    // A machine may read the host's inputs and write its outputs itself; the copies are for
+    // one that does not.
+    CAudioBuffer* input = inputBuffer;
+    CAudioBuffer* output = outputBuffer;
+    if (input) {
+        if (input->takesHostArrays && HasChannels(inputs))
+            Offer(input->host, inputs);
+        else
+            CopyIn(inputs, *input, std::min(frames, input->length), copies);
     }
-    // The machine may write the host's outputs itself; the copy is only for one that does not.
-    CAudioBuffer& output = *outputPort->audio;
-    const bool offered = HasChannels(outputs);
-    if (offered)
-        OfferHostOutput(output.hostOutput, outputs);
+    const bool outputOffered = output && HasChannels(outputs);
+    if (outputOffered)
+        Offer(output->host, outputs);
     machine->Process();
-    if (offered && !output.hostOutput.delivered)
-        CopyOut(output, outputs, std::min(frames, output.length), copies);
-    output.hostOutput = {};
+    if (outputOffered && !output->host.delivered)
+        CopyOut(*output, outputs, std::min(frames, output->length), copies);
+    if (input)
+        input->host = {};
+    if (output)
+        output->host = {};
 }
 
 void CTidegateAdapter::processReplacing(float** inputs, float** outputs, int32_t sampleFrames)

@@ -8,6 +8,7 @@
 #include "shell/AEffEditor.h"
 #include "shell/AudioEffectX.h"
 
+class CAudioBuffer;
 class CPort;
 
 // Binds one machine to the VST 2.x interface. The adapter owns the machine and the effect
@@ -67,7 +68,7 @@ public:
 
 private:
     void ScanPorts();
-    // Keeps the machine's block length equal to the host's frame count.
+    // Makes the machine's block length the host's new frame count.
     void FollowFrameCount(int32_t frames);
     template <typename Sample>
     void ProcessBlock(Sample** inputs, Sample** outputs, int32_t sampleFrames);
@@ -77,6 +78,9 @@ private:
     audioMasterCallback hostCallback;
     CPort* inputPort;
     CPort* outputPort;
+    // The ports' buffers when they are stereo, which is all the audio bridge serves.
+    CAudioBuffer* inputBuffer;
+    CAudioBuffer* outputBuffer;
     NativeWindow editorWindow;
     int32_t lastFrames;
     SampleCopies copies = BaselineSampleCopies();

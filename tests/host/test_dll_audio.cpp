@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <random>
 #include <vector>
 
 #include "tests/host/BuiltPlugin.h"
 #include "tests/host/FilterExpectation.h"
 #include "host/PluginInstance.h"
+#include "tests/effect/ReferenceFir.h"
 
 namespace {
 
@@ -150,6 +153,84 @@ TYPED_TEST(DllAudio, HostBlockSizeBetweenBlocksChangesNothingAudible)
     EXPECT_EQ(output[0], reference[0]);
     EXPECT_EQ(output[1], reference[1]);
     ExpectMatchesDesign(output[0], input[0], 2, "left");
+}
+
+// The plain loop of every prototype, each keeping its own history.
+std::vector<ReferenceFir> PlainLoops()
+{
+    std::vector<ReferenceFir> loops(kPrototypeCount);
+    for (int i = 0; i < kPrototypeCount; ++i) {
+        const PrototypeDesign& design = DesignedPrototype(i);
+        loops[i].length = static_cast<int>(design.coefficients.size());
+        loops[i].gain = design.gain;
+        loops[i].coefficientsA = loops[i].coefficientsB = design.coefficients;
+        loops[i].delayA.assign(design.coefficients.size(), 0.0);
+        loops[i].delayB.assign(design.coefficients.size(), 0.0);
+    }
+    return loops;
+}
+
+// 32-bit outputs: finite sums beyond the float range saturate, infinities and NaN stay.
+template <typename Sample>
+Sample AsHostSample(double sum)
+{
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    if (std::is_same_v<Sample, float> && !std::isinf(sum))
+        sum = sum > kLargest ? kLargest : sum < -kLargest ? -kLargest : sum;
+    return static_cast<Sample>(sum);
+}
+
+// Whether the host hands separate arrays, the input arrays again as outputs, or each
+// channel's input array as the other channel's output, the block sizes and prototype
+// switches the host makes leave every output bit that of the plain loop. Inputs include
+// near-full-scale samples, whose sums leave the float range, and now and then an infinity.
+TYPED_TEST(DllAudio, EveryBufferLayoutGivesThePlainLoopsBits)
+{
+    ASSERT_PLUGIN_LOADED();
+    const int sizes[] = {1, 7, 15, 16, 17, 31, 32, 33, 64, 100, 512};
+    for (const char* layout : {"apart", "in place", "crossed"}) {
+        const unsigned seed = 977 + static_cast<unsigned>(layout[0]);
+        std::mt19937 random(seed);
+        PluginInstance plugin(BuiltPlugin().Entry(), ProgramHost());
+        plugin.Start();
+        std::vector<ReferenceFir> plain = PlainLoops();
+        for (int block = 0; block < 80; ++block) {
+            const int prototype = static_cast<int>(random() % kPrototypeCount);
+            const int frames = sizes[random() % std::size(sizes)];
+            plugin.SetParameter(0, ParameterForPrototype(prototype));
+            std::vector<TypeParam> arrays[4];
+            std::vector<double> in[2], expected[2];
+            for (int c = 0; c < 2; ++c) {
+                for (int i = 0; i < frames; ++i) {
+                    const unsigned kind = random() % 400;
+                    const double x = kind == 0   ? INFINITY
+                                     : kind < 9  ? (kind % 2 ? 3e38 : -3e38)
+                                                 : (random() % 20001) / 10000.0 - 1.0;
+                    arrays[c].push_back(static_cast<TypeParam>(x));
+                    in[c].push_back(static_cast<double>(arrays[c].back()));
+                }
+                arrays[c + 2].assign(frames, TypeParam(7));
+                expected[c].resize(frames);
+            }
+            plain[prototype].Run(in[0].data(), in[1].data(), expected[0].data(),
+                                 expected[1].data(), frames, PrototypeFactor(prototype));
+            TypeParam* inputs[2] = {arrays[0].data(), arrays[1].data()};
+            TypeParam* outputs[2] = {arrays[2].data(), arrays[3].data()};
+            if (layout[0] == 'i')
+                outputs[0] = inputs[0], outputs[1] = inputs[1];
+            else if (layout[0] == 'c')
+                outputs[0] = inputs[1], outputs[1] = inputs[0];
+            plugin.Process(inputs, outputs, frames);
+            for (int c = 0; c < 2; ++c)
+                for (int i = 0; i < frames; ++i) {
+                    const TypeParam want = AsHostSample<TypeParam>(expected[c][i]);
+                    ASSERT_EQ(std::memcmp(&outputs[c][i], &want, sizeof(want)), 0)
+                        << layout << ", seed " << seed << ", block " << block << " (" << frames
+                        << " frames, prototype " << prototype << "), channel " << c << ", frame "
+                        << i << ": " << outputs[c][i] << " instead of " << want;
+                }
+        }
+    }
 }
 
 TYPED_TEST(DllAudio, OutputsAreReplacedNotAddedTo)
