@@ -10,6 +10,7 @@
 
 #include "effect/FilterDesign.h"
 #include "effect/SparseFirKernel.h"
+#include "framework/SampleNarrowing.h"
 #include "effect/StereoFir.h"
 #include "effect/VelvetineFilter.h"
 #include "framework/AudioBuffer.h"
@@ -297,6 +298,75 @@ TEST(FilterProcessing, MachineMatchesTheFullSumBitForBit)
             for (int i = 0; i < kPrototypeCount; ++i)
                 ASSERT_TRUE(SameLines(reference[i], *rig.machine->Prototype(i)))
                     << name << " prototype " << i << " after block " << block;
+        }
+    }
+}
+
+// Host arrays offered to the machine, in either precision, apart from the inputs or the
+// same arrays, give what the machine's own buffers give (32-bit ones narrowed by the one
+// rule), on every kernel; precisions alternate, so the kept history crosses between them.
+TEST(FilterProcessing, OfferedHostArraysGiveTheBuffersBits)
+{
+    for (const auto& [name, kernel] : RunnableKernels()) {
+        const bool avx2 = std::string(name) == "avx2";
+        for (const bool sameArrays : {false, true}) {
+            Rig offered, own;
+            offered.machine->UseAvx2(avx2);
+            own.machine->UseAvx2(avx2);
+            CAudioBuffer& in = *offered.machine->ports[0]->audio;
+            CAudioBuffer& out = *offered.machine->ports[1]->audio;
+            SignalSource source(31);
+            for (int block = 0; block < 60; ++block) {
+                const int index = source.Between(0, 4);
+                const int frames = source.Between(0, 2) == 0 ? source.Between(1, 20)
+                                                              : source.Between(1, 300);
+                const bool single = block % 2 == 0;
+                Signal left = source.Next(frames), right = source.Next(frames);
+                std::vector<float> host[4];
+                for (int i = 0; i < frames; ++i) {
+                    // Near-full-scale steps, whose overshoot leaves the float range, and
+                    // now and then an infinity.
+                    if (block % 3 == 1 && i % 64 >= 5 && i % 64 < 30)
+                        left[i] = -3.3e38;
+                    if (block % 20 == 10 && i == 3)
+                        right[i] = INFINITY;
+                    host[0].push_back(static_cast<float>(left[i]));
+                    host[1].push_back(static_cast<float>(right[i]));
+                    if (single)
+                        left[i] = host[0][i], right[i] = host[1][i];
+                }
+                host[2].assign(frames, 7.0f);
+                host[3].assign(frames, 7.0f);
+                Signal doubles[4] = {left, right, Signal(frames, 7.0), Signal(frames, 7.0)};
+                Signal expectedLeft, expectedRight;
+                own.machine->SetControl(0, ControlFor(index));
+                own.Run(left, right, expectedLeft, expectedRight);
+
+                offered.machine->SetControl(0, ControlFor(index));
+                if (frames != offered.machine->BlockLength())
+                    offered.machine->SetBlockLength(frames);
+                const int target = sameArrays ? 0 : 2;
+                if (single)
+                    in.host = {{}, {host[0].data(), host[1].data()}, false},
+                    out.host = {{}, {host[target].data(), host[target + 1].data()}, false};
+                else
+                    in.host = {{doubles[0].data(), doubles[1].data()}, {}, false},
+                    out.host = {{doubles[target].data(), doubles[target + 1].data()}, {}, false};
+                offered.machine->Process();
+                ASSERT_TRUE(out.host.delivered);
+                in.host = out.host = {};
+                for (int i = 0; i < frames; ++i) {
+                    const double got[2] = {single ? host[target][i] : doubles[target][i],
+                                           single ? host[target + 1][i] : doubles[target + 1][i]};
+                    const double want[2] = {
+                        single ? sample_narrowing::Narrow(expectedLeft[i]) : expectedLeft[i],
+                        single ? sample_narrowing::Narrow(expectedRight[i]) : expectedRight[i]};
+                    ASSERT_TRUE(SameBits(got[0], want[0]) && SameBits(got[1], want[1]))
+                        << name << (sameArrays ? ", same arrays" : ", apart") << ", block "
+                        << block << " (" << frames << " frames, "
+                        << (single ? "32" : "64") << "-bit), frame " << i << " (seed 31)";
+                }
+            }
         }
     }
 }
