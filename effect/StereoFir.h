@@ -59,16 +59,17 @@ public:
     double DelayEntry(int channel, int t) const;
     // Moves the history into the form a run with `factor` uses (0: the lines).
     void SettleHistory(int factor);
-    // What `frames` more frames in the designed form add to the write position, modulo
-    // the length; computed again only when the frame count changes.
-    int AdvanceFor(int frames)
+    // Moves the write position on by `frames` frames of the designed form; the remainder
+    // that adds is computed again only when the frame count changes.
+    void AdvanceDesignedPosition(int frames)
     {
         if (frames != advanceFrames) {
             const int factor = (length - 1) / kSparseHistory;
             advance = frames % length * factor % length;
             advanceFrames = frames;
         }
-        return advance;
+        const int advanced = position + advance;
+        position = advanced >= length ? advanced - length : advanced;
     }
     int advanceFrames;
     int advance;
@@ -101,7 +102,6 @@ inline bool CStereoFir::RunBlock(const Sample* const* input, double* const* line
         kernels.narrowingBlock(block);
     else
         kernels.block(block);
-    const int advanced = position + AdvanceFor(frames);
-    position = advanced >= length ? advanced - length : advanced;
+    AdvanceDesignedPosition(frames);
     return true;
 }

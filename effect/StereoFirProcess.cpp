@@ -196,16 +196,11 @@ void RunFull(CStereoFir& fir, const double* inLeft, const double* inRight, doubl
     fir.position = position;
 }
 
-// The lines the design makes: 17 taps and a factor of at least 2. Between blocks such a
-// line holds its last 16 inputs at distances f, 2f, ..., 16f behind the write position
+// The lines the design makes (CStereoFir::HasDesignedForm). Between blocks such a line holds its last 16 inputs at distances f, 2f, ..., 16f behind the write position
 // and zeros everywhere else. While the filter runs in that form it keeps those 16 inputs
 // of each channel contiguous, oldest first (CStereoFir::recent), and zeros in their slots
 // of the line, so a block only copies them in front of its first inputs, lets the kernel
 // run straight over the contiguous samples and copies the last 16 back.
-bool IsDesignedLine(int length, int factor)
-{
-    return factor >= 2 && length == (kSparseTaps - 1) * factor + 1;
-}
 
 // The slot of the k-th oldest of the 16 inputs: the oldest sits 16 f behind the write
 // position, which is one entry ahead of it, and the others follow f apart. The line has
@@ -241,13 +236,6 @@ public:
         std::memmove(recent, newest, sizeof(double) * kSparseHistory);
     }
 
-    // Where the write position stands after `frames` more frames.
-    int PositionAfter(int frames) const
-    {
-        const int position = fir.position + fir.AdvanceFor(frames);
-        return position >= fir.length ? position - fir.length : position;
-    }
-
 private:
     CStereoFir& fir;
 };
@@ -266,7 +254,7 @@ void CStereoFir::SettleHistory(int factor)
         }
         recentFactor = 0;
     }
-    if (factor == 0 || !IsDesignedLine(length, factor))
+    if (factor == 0 || !HasDesignedForm(factor))
         return;
     for (int k = 0; k < kSparseHistory; ++k) {
         const int slot = HistorySlot(position, k, factor, length);
@@ -295,12 +283,11 @@ void CStereoFir::Run(const double* inLeft, const double* inRight, double* outLef
 {
     if (frames <= 0 || length <= 0)
         return;
-    if (IsDesignedLine(length, factor)) {
+    if (HasDesignedForm(factor)) {
         DesignedLine line(*this, factor);
-        const int newPosition = line.PositionAfter(frames);
         line.Run(inLeft, outLeft, 0, frames);
         line.Run(inRight, outRight, 1, frames);
-        position = newPosition;
+        AdvanceDesignedPosition(frames);
         return;
     }
     SettleHistory(0);

@@ -61,6 +61,9 @@ private:
     // Editor side of a control change and of teardown; they live with the editor code.
     void UpdateEditor();
     void DeleteEditor();
+    // The editor with editorSwap taken in `hold`; null, and the lock not taken, when there
+    // is none.
+    CVelvetineFilterGUI* HeldEditor(std::unique_lock<std::mutex>& hold);
 
     int sampleRate;
     int blockLength;

@@ -54,12 +54,18 @@ NativeWindow CVelvetineFilter::OpenEditor(NativeWindow parent)
     return EditorWindowForHost(*current);
 }
 
-void CVelvetineFilter::RefreshEditor()
+CVelvetineFilterGUI* CVelvetineFilter::HeldEditor(std::unique_lock<std::mutex>& hold)
 {
     if (!editor)
-        return;
-    std::unique_lock<std::mutex> hold(editorSwap);
-    CVelvetineFilterGUI* current = editor;
+        return nullptr;
+    hold = std::unique_lock<std::mutex>(editorSwap);
+    return editor;
+}
+
+void CVelvetineFilter::RefreshEditor()
+{
+    std::unique_lock<std::mutex> hold;
+    CVelvetineFilterGUI* current = HeldEditor(hold);
     if (!current)
         return;
     if (!current->OnWindowThread()) {
@@ -73,10 +79,8 @@ void CVelvetineFilter::RefreshEditor()
 
 void CVelvetineFilter::UpdateEditor()
 {
-    if (!editor)
-        return;
-    std::unique_lock<std::mutex> hold(editorSwap);
-    CVelvetineFilterGUI* current = editor;
+    std::unique_lock<std::mutex> hold;
+    CVelvetineFilterGUI* current = HeldEditor(hold);
     if (!current)
         return;
     // Off the window's thread ShowValue only posts, which is quick enough to do under the

@@ -4,8 +4,6 @@
 // window it built, pressing its buttons, composing what it should show from the artwork,
 // and saving a screenshot for people to look at.
 
-#include <zlib.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -20,6 +18,7 @@
 #include "tests/gui/Win32Fixtures.h"
 #include "host/PluginLibrary.h"
 #include "host/RecordingHost.h"
+#include "tools/editor/PngWriter.h"
 
 namespace editortest {
 
@@ -145,50 +144,18 @@ inline int ShownSelection(HWND editor, const Artwork& artwork)
 
 // ---- PNG writing ------------------------------------------------------------------------
 
-inline void PutBigEndian(std::vector<uint8_t>& out, uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(uint8_t(value >> shift));
-}
-
-inline void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data)
-{
-    PutBigEndian(out, uint32_t(data.size()));
-    const size_t typeStart = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    const uLong crc = crc32(0L, out.data() + typeStart, uInt(out.size() - typeStart));
-    PutBigEndian(out, uint32_t(crc));
-}
-
-// An 8-bit RGB PNG of the capture, rows unfiltered.
+// The capture as an 8-bit RGB PNG, by the editor-shot tool's writer.
 inline std::vector<uint8_t> EncodePng(const testgui::Capture& capture)
 {
-    std::vector<uint8_t> raw;
-    for (int y = 0; y < capture.height; ++y) {
-        raw.push_back(0);  // filter type None
+    RgbImage image;
+    image.width = capture.width;
+    image.height = capture.height;
+    for (int y = 0; y < capture.height; ++y)
         for (int x = 0; x < capture.width; ++x) {
             const COLORREF colour = capture.At(x, y);
-            raw.push_back(GetRValue(colour));
-            raw.push_back(GetGValue(colour));
-            raw.push_back(GetBValue(colour));
+            image.rgb.insert(image.rgb.end(), {GetRValue(colour), GetGValue(colour), GetBValue(colour)});
         }
-    }
-    uLongf packedSize = compressBound(uLong(raw.size()));
-    std::vector<uint8_t> packed(packedSize);
-    compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), Z_BEST_COMPRESSION);
-    packed.resize(packedSize);
-
-    std::vector<uint8_t> header;
-    PutBigEndian(header, uint32_t(capture.width));
-    PutBigEndian(header, uint32_t(capture.height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, standard filters, no interlace
-
-    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    PutChunk(png, "IHDR", header);
-    PutChunk(png, "IDAT", packed);
-    PutChunk(png, "IEND", {});
-    return png;
+    return ::EncodePng(image);
 }
 
 // build/artifacts for a build folder build/<configuration>: the folder next to the one the
