@@ -41,8 +41,6 @@ CVelvetineFilter::CVelvetineFilter(CHost* host, CVelvetineFilterInfo* descriptio
 
     ports = new CPort*[kPortCount];
     ports[kLineIn] = new CPort(host, this, PORT_STEREO_AUDIO_INPUT, "Line In");
-    // The processing copies offered host inputs in itself, fused with the block.
-    ports[kLineIn]->audio->takesHostArrays = true;
     ports[kLineOut] = new CPort(host, this, PORT_STEREO_AUDIO_OUTPUT, "Line Out");
     lineIn = ports[kLineIn]->audio;
     lineOut = ports[kLineOut]->audio;
@@ -87,79 +85,76 @@ void CVelvetineFilter::UseAvx2(bool processorHasAvx2)
         bank[i]->UseKernels(kernels);
 }
 
+int CVelvetineFilter::SelectedPrototype() const
+{
+    return PrototypeIndex(controlValues[kOversampling].load(std::memory_order_relaxed));
+}
+
+int CVelvetineFilter::PortFrames() const
+{
+    return std::min({blockLength, lineIn->length, lineOut->length});
+}
+
+bool CVelvetineFilter::LeadHoldsHistory(int prototype) const
+{
+    static_assert(CAudioBuffer::kLead >= kSparseHistory, "the lead holds the history");
+    return lead.prototype == prototype && lead.left == lineIn->channel[0] &&
+           lead.right == lineIn->channel[1] && lead.capacity == lineIn->Capacity();
+}
+
+void CVelvetineFilter::KeepLead(int prototype)
+{
+    lead = {prototype, lineIn->channel[0], lineIn->channel[1], lineIn->Capacity()};
+}
+
 void CVelvetineFilter::Process()
 {
-    // Read once: a change made from another thread during the block applies to the next.
-    const int index = PrototypeIndex(controlValues[kOversampling].load(std::memory_order_relaxed));
+    const int index = SelectedPrototype();
+    CStereoFir& fir = *bank[index];
+    const int factor = PrototypeFactor(index);
+    const int frames = PortFrames();
     CAudioBuffer& input = *lineIn;
     CAudioBuffer& output = *lineOut;
-    const int frames = std::min({blockLength, input.length, output.length});
-    const int factor = PrototypeFactor(index);
-    CStereoFir& fir = *bank[index];
-    // The input buffer's lead takes the prototype's history, so the block runs in one pass,
-    // and keeps it for the next block as long as the same prototype runs over the same
-    // memory: the buffer only moves when it grows, which raises its capacity.
-    static_assert(CAudioBuffer::kLead >= kSparseHistory, "the lead holds the history");
-    const bool leadHoldsHistory = lead.prototype == index && lead.left == input.channel[0] &&
-                                  lead.right == input.channel[1] &&
-                                  lead.capacity == input.Capacity();
     bool held = false;
     if (fir.HasDesignedForm(factor)) {
-        held = RunDesigned(fir, input, output, frames, factor, leadHoldsHistory);
+        const double* const inLines[2] = {nullptr, nullptr};
+        held = fir.RunBlock(inLines, input.channel, output.channel, frames, factor,
+                            LeadHoldsHistory(index));
     } else {
-        TakeHostInput(input, frames);
         fir.Run(input.channel[0], input.channel[1], output.channel[0], output.channel[1], frames,
                 factor);
     }
-    lead = {held ? index : -1, input.channel[0], input.channel[1], input.Capacity()};
+    KeepLead(held ? index : -1);
 }
 
-namespace {
-
+// The usual block, as long as every port, in the designed form: the host's inputs are taken
+// in behind the kept history and the sums go straight to the host's outputs, so that no copy
+// comes before or after. Anything else is left to Process.
 template <class Sample>
-bool Offered(Sample* const* channels)
+bool CVelvetineFilter::RunArrays(const Sample* const* inputs, Sample* const* outputs,
+                                 int frames)
 {
-    return channels[0] && channels[1];
+    const int index = SelectedPrototype();
+    CStereoFir& fir = *bank[index];
+    const int factor = PrototypeFactor(index);
+    if (frames != PortFrames() || !fir.HasDesignedForm(factor))
+        return false;
+    const bool held =
+        fir.RunBlock(inputs, lineIn->channel, outputs, frames, factor, LeadHoldsHistory(index));
+    KeepLead(held ? index : -1);
+    return true;
 }
 
-}  // namespace
-
-// Straight from the host's arrays into the host's arrays when the binding offers both in
-// one precision, so that no copy comes before or after.
-bool CVelvetineFilter::RunDesigned(CStereoFir& fir, CAudioBuffer& input, CAudioBuffer& output,
-                                   int frames, int factor, bool leadHoldsHistory)
+bool CVelvetineFilter::ProcessArrays(const float* const* inputs, float* const* outputs,
+                                     int frames)
 {
-    CAudioBuffer::HostArrays& from = input.host;
-    CAudioBuffer::HostArrays& to = output.host;
-    if (Offered(from.floats) && Offered(to.floats)) {
-        to.delivered = true;
-        return fir.RunBlock(from.floats, input.channel, to.floats, frames, factor,
-                            leadHoldsHistory);
-    }
-    if (Offered(from.doubles) && Offered(to.doubles)) {
-        to.delivered = true;
-        return fir.RunBlock(from.doubles, input.channel, to.doubles, frames, factor,
-                            leadHoldsHistory);
-    }
-    TakeHostInput(input, frames);
-    const double* const inLines[2] = {nullptr, nullptr};
-    double* const* target = output.channel;
-    if (Offered(to.doubles)) {
-        target = to.doubles;
-        to.delivered = true;
-    }
-    return fir.RunBlock(inLines, input.channel, target, frames, factor, leadHoldsHistory);
+    return RunArrays(inputs, outputs, frames);
 }
 
-// Offered inputs that the block does not read itself go into the buffer first.
-void CVelvetineFilter::TakeHostInput(CAudioBuffer& input, int frames)
+bool CVelvetineFilter::ProcessArrays(const double* const* inputs, double* const* outputs,
+                                     int frames)
 {
-    for (int c = 0; c < 2; ++c) {
-        if (Offered(input.host.floats))
-            std::copy(input.host.floats[c], input.host.floats[c] + frames, input.channel[c]);
-        else if (Offered(input.host.doubles))
-            std::copy(input.host.doubles[c], input.host.doubles[c] + frames, input.channel[c]);
-    }
+    return RunArrays(inputs, outputs, frames);
 }
 
 double CVelvetineFilter::GetControl(int index)

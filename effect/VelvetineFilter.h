@@ -22,6 +22,8 @@ public:
     ~CVelvetineFilter() override;
 
     void Process() override;
+    bool ProcessArrays(const float* const* inputs, float* const* outputs, int frames) override;
+    bool ProcessArrays(const double* const* inputs, double* const* outputs, int frames) override;
     bool GetEditorRect(int16_t* top, int16_t* left, int16_t* right, int16_t* bottom) override;
     NativeWindow OpenEditor(NativeWindow parent) override;
     void RefreshEditor() override;
@@ -55,9 +57,19 @@ public:
 
 private:
     void DesignPrototypes();
-    bool RunDesigned(CStereoFir& fir, CAudioBuffer& input, CAudioBuffer& output, int frames,
-                     int factor, bool leadHoldsHistory);
-    static void TakeHostInput(CAudioBuffer& input, int frames);
+    template <class Sample>
+    bool RunArrays(const Sample* const* inputs, Sample* const* outputs, int frames);
+    // Read once per block: a change made from another thread during the block applies to
+    // the next.
+    int SelectedPrototype() const;
+    // The frames of a block: the block length, cut to what every port buffer holds.
+    int PortFrames() const;
+    // The input buffer's lead takes the prototype's history, so the block runs in one pass,
+    // and keeps it for the next block as long as the same prototype runs over the same
+    // memory: the buffer only moves when it grows, which raises its capacity.
+    bool LeadHoldsHistory(int prototype) const;
+    // Records whose history the lead now holds (-1: none).
+    void KeepLead(int prototype);
     // Editor side of a control change and of teardown; they live with the editor code.
     void UpdateEditor();
     void DeleteEditor();

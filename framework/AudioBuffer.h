@@ -23,20 +23,6 @@ public:
     bool stereo;
     int length;
 
-    // For one block a binding may offer the host's own arrays, in one precision (the other
-    // pair null). Input: when the machine has set takesHostArrays, it reads them itself
-    // (32-bit samples widened exactly) instead of the binding copying them into `channel`
-    // first. Output: a machine that writes its samples straight there, 32-bit ones narrowed
-    // as framework/SampleNarrowing.h does, sets `delivered`; otherwise the binding copies
-    // `channel` over them as before. The binding clears the offer after the block.
-    struct HostArrays {
-        double* doubles[2];
-        float* floats[2];
-        bool delivered;
-    };
-    HostArrays host = {{nullptr, nullptr}, {nullptr, nullptr}, false};
-    bool takesHostArrays = false;
-
     int Capacity() const { return capacity; }
 
     CAudioBuffer(const CAudioBuffer&) = delete;

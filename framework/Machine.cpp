@@ -216,3 +216,7 @@ void CMachine::GetState(uint8_t** block, uint32_t* size, bool* flag)
     *block = bytes;
     *flag = true;
 }
+
+bool CMachine::ProcessArrays(const float* const*, float* const*, int) { return false; }
+
+bool CMachine::ProcessArrays(const double* const*, double* const*, int) { return false; }

@@ -58,6 +58,12 @@ public:
     // Hands out a new block (the caller frees it with delete[]) holding every control.
     virtual void GetState(uint8_t** block, uint32_t* size, bool* flag);
     virtual bool ReservedQuery() = 0;
+    // One block straight from the host's arrays to the host's (two channels each, one
+    // precision; the outputs may be the inputs), for a machine that can run it without its
+    // port buffers. Answers false, having done nothing, when it cannot; the binding then
+    // goes through the port buffers and Process.
+    virtual bool ProcessArrays(const float* const* inputs, float* const* outputs, int frames);
+    virtual bool ProcessArrays(const double* const* inputs, double* const* outputs, int frames);
 
     CPort** ports;
     int32_t portCount;

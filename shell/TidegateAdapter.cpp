@@ -110,16 +110,6 @@ void CopyOut(const CAudioBuffer& buffer, Sample** outputs, int32_t frames,
         CopyOutChannel(buffer.channel[channel], outputs[channel], frames, copies);
 }
 
-void Offer(CAudioBuffer::HostArrays& offer, float** channels)
-{
-    offer = {{nullptr, nullptr}, {channels[0], channels[1]}, false};
-}
-
-void Offer(CAudioBuffer::HostArrays& offer, double** channels)
-{
-    offer = {{channels[0], channels[1]}, {nullptr, nullptr}, false};
-}
-
 bool IsStereoBuffer(const CPort* port)
 {
     return port && port->audio && port->audio->stereo && port->audio->channel[0] &&
@@ -221,26 +211,15 @@ void CTidegateAdapter::ProcessBlock(Sample** inputs, Sample** outputs, int32_t s
     const int32_t frames = std::max(sampleFrames, int32_t{0});
     if (frames != lastFrames)
         FollowFrameCount(frames);
-    // A machine may read the host's inputs and write its outputs itself; the copies are for
-    // one that does not.
-    CAudioBuffer* input = inputBuffer;
-    CAudioBuffer* output = outputBuffer;
-    if (input) {
-        if (input->takesHostArrays && HasChannels(inputs))
-            Offer(input->host, inputs);
-        else
-            CopyIn(inputs, *input, std::min(frames, input->length), copies);
-    }
-    const bool outputOffered = output && HasChannels(outputs);
-    if (outputOffered)
-        Offer(output->host, outputs);
+    // A machine that runs straight from the host's arrays to the host's needs no copies.
+    if (HasChannels(inputs) && HasChannels(outputs) &&
+        machine->ProcessArrays(inputs, outputs, frames))
+        return;
+    if (inputBuffer)
+        CopyIn(inputs, *inputBuffer, std::min(frames, inputBuffer->length), copies);
     machine->Process();
-    if (outputOffered && !output->host.delivered)
-        CopyOut(*output, outputs, std::min(frames, output->length), copies);
-    if (input)
-        input->host = {};
-    if (output)
-        output->host = {};
+    if (outputBuffer)
+        CopyOut(*outputBuffer, outputs, std::min(frames, outputBuffer->length), copies);
 }
 
 void CTidegateAdapter::processReplacing(float** inputs, float** outputs, int32_t sampleFrames)
