@@ -55,9 +55,12 @@ void Baseline(const double* input, double* output, int frames, const double* tap
 }
 
 template <class Sample>
-void BaselineBlock(const SparseFirBlock<Sample>& block)
+void BaselineBlock(const Sample* const* input, double* const* line, Sample* const* output,
+                   int frames, double (*recent)[kSparseHistory], const double (*taps)[kSparseTaps],
+                   double gain, bool leadHoldsHistory)
 {
-    sparse_fir::RunBlock<Lanes, kGroups, sparse_fir::ScalarLanes>(block);
+    sparse_fir::RunBlock<Lanes, kGroups, sparse_fir::ScalarLanes>(
+        input, line, output, frames, recent, taps, gain, leadHoldsHistory);
 }
 
 }  // namespace

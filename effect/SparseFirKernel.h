@@ -20,26 +20,24 @@ using SparseFirKernel = void (*)(const double* input, double* output, int frames
 // holds them already), the host's inputs, when given, are copied or widened behind them,
 // the sums go to the output, 32-bit ones narrowed as framework/SampleNarrowing.h does, and
 // the block's newest 16 inputs end up both in the lead and in `recent`, oldest first.
+//   input    per channel; null: the line holds the block's inputs already
+//   line     per channel, kSparseHistory writable samples in front, room for the block
+//   output   per channel; may be the host's inputs: both are taken before any output
+//   frames   at least 1
+// Everything arrives as arguments or in memory written long before, so that the kernel
+// does not wait for stores made just before the call.
 template <class Sample>
-struct SparseFirBlock {
-    const Sample* input[2];  // null: the line holds the block's inputs already
-    double* line[2];         // kSparseHistory writable samples in front, room for the block
-    Sample* output[2];       // may be the host's inputs: both are taken before any output
-    double* recent[2];
-    const double* taps[2];
-    double gain;
-    int frames;              // at least 1
-    bool leadHoldsHistory;
-};
-
-using SparseFirBlockRun = void (*)(const SparseFirBlock<double>& block);
-using NarrowingSparseFirBlockRun = void (*)(const SparseFirBlock<float>& block);
+using SparseFirBlockRun = void (*)(const Sample* const* input, double* const* line,
+                                   Sample* const* output, int frames,
+                                   double (*recent)[kSparseHistory],
+                                   const double (*taps)[kSparseTaps], double gain,
+                                   bool leadHoldsHistory);
 
 // Everything one instruction set provides to the processing.
 struct SparseFirKernels {
     SparseFirKernel filter;
-    SparseFirBlockRun block;
-    NarrowingSparseFirBlockRun narrowingBlock;
+    SparseFirBlockRun<double> block;
+    SparseFirBlockRun<float> narrowingBlock;
 };
 
 // The kernels every processor of the build runs (SSE2 where the build targets it).

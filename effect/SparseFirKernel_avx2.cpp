@@ -44,9 +44,12 @@ void Avx2(const double* input, double* output, int frames, const double* taps, d
 }
 
 template <class Sample>
-void Avx2Block(const SparseFirBlock<Sample>& block)
+void Avx2Block(const Sample* const* input, double* const* line, Sample* const* output,
+               int frames, double (*recent)[kSparseHistory], const double (*taps)[kSparseTaps],
+               double gain, bool leadHoldsHistory)
 {
-    sparse_fir::RunBlock<Avx2Lanes, kGroups, sparse_fir::ScalarLanes>(block);
+    sparse_fir::RunBlock<Avx2Lanes, kGroups, sparse_fir::ScalarLanes>(
+        input, line, output, frames, recent, taps, gain, leadHoldsHistory);
 }
 
 }  // namespace

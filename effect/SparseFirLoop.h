@@ -127,13 +127,14 @@ inline void TakeInput(const Sample* input, double* line, int frames)
 
 // Whether no output of the block overlaps any input of it.
 template <class Sample>
-inline bool InputsApartFromOutputs(const SparseFirBlock<Sample>& block)
+inline bool InputsApartFromOutputs(const Sample* const* inputs, Sample* const* outputs,
+                                   int frames)
 {
-    const size_t bytes = sizeof(Sample) * static_cast<size_t>(block.frames);
-    for (const Sample* input : block.input) {
-        const uintptr_t in = reinterpret_cast<uintptr_t>(input);
-        for (const Sample* output : block.output) {
-            const uintptr_t out = reinterpret_cast<uintptr_t>(output);
+    const size_t bytes = sizeof(Sample) * static_cast<size_t>(frames);
+    for (int i = 0; i < 2; ++i) {
+        const uintptr_t in = reinterpret_cast<uintptr_t>(inputs[i]);
+        for (int o = 0; o < 2; ++o) {
+            const uintptr_t out = reinterpret_cast<uintptr_t>(outputs[o]);
             if (in < out + bytes && out < in + bytes)
                 return false;
         }
@@ -147,35 +148,33 @@ inline bool InputsApartFromOutputs(const SparseFirBlock<Sample>& block)
 // behind the history, and the frames after them go first, so that the filter is not kept
 // waiting for copies it has just stored.
 template <class V, int Groups, class Scalar, class Sample>
-void RunBlock(const SparseFirBlock<Sample>& block)
+void RunBlock(const Sample* const* input, double* const* line, Sample* const* output,
+              int frames, double (*recent)[kSparseHistory], const double (*taps)[kSparseTaps],
+              double gain, bool leadHoldsHistory)
 {
-    const int frames = block.frames;
     bool copyWhole = true;
     if constexpr (std::is_same_v<Sample, double>)
-        copyWhole = !block.input[0] || !block.input[1] || frames <= kSparseHistory ||
-                    !InputsApartFromOutputs(block);
+        copyWhole = !input[0] || !input[1] || frames <= kSparseHistory ||
+                    !InputsApartFromOutputs(input, output, frames);
     for (int c = 0; c < 2; ++c) {
-        if (!block.leadHoldsHistory)
-            CopyHistory<V>(block.recent[c], block.line[c] - kSparseHistory);
-        if (block.input[c])
-            TakeInput<V, Scalar>(block.input[c], block.line[c], copyWhole ? frames : kSparseHistory);
+        if (!leadHoldsHistory)
+            CopyHistory<V>(recent[c], line[c] - kSparseHistory);
+        if (input[c])
+            TakeInput<V, Scalar>(input[c], line[c], copyWhole ? frames : kSparseHistory);
     }
     for (int c = 0; c < 2; ++c) {
-        double* lead = block.line[c] - kSparseHistory;
+        double* lead = line[c] - kSparseHistory;
         if constexpr (std::is_same_v<Sample, double>) {
             if (!copyWhole) {
-                const double* input = block.input[c];
-                Filter<V, Groups, Scalar>(input + kSparseHistory, block.output[c] + kSparseHistory,
-                                          frames - kSparseHistory, block.taps[c], block.gain);
-                Filter<V, Groups, Scalar>(block.line[c], block.output[c], kSparseHistory,
-                                          block.taps[c], block.gain);
-                KeepHistory<V>(input + frames - kSparseHistory, block.recent[c], lead);
+                Filter<V, Groups, Scalar>(input[c] + kSparseHistory, output[c] + kSparseHistory,
+                                          frames - kSparseHistory, taps[c], gain);
+                Filter<V, Groups, Scalar>(line[c], output[c], kSparseHistory, taps[c], gain);
+                KeepHistory<V>(input[c] + frames - kSparseHistory, recent[c], lead);
                 continue;
             }
         }
-        Filter<V, Groups, Scalar>(block.line[c], block.output[c], frames, block.taps[c],
-                                  block.gain);
-        KeepHistory<V>(block.line[c] + frames - kSparseHistory, block.recent[c], lead);
+        Filter<V, Groups, Scalar>(line[c], output[c], frames, taps[c], gain);
+        KeepHistory<V>(line[c] + frames - kSparseHistory, recent[c], lead);
     }
 }
 

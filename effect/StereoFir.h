@@ -22,7 +22,7 @@ public:
              int frames, int factor);
 
     // One block of the designed form (HasDesignedForm) over lines with kSparseHistory
-    // writable samples in front of each channel, as SparseFirBlock describes: the host's
+    // writable samples in front of each channel, as SparseFirBlockRun describes: the host's
     // inputs, when given (non-null), are taken into the lines first; the outputs may be the
     // host's, 32-bit ones narrowed. Afterwards the leads hold the last 16 inputs, and the call
     // answers true: a caller that passes the same lines next time, with nothing else written
@@ -94,14 +94,11 @@ inline bool CStereoFir::RunBlock(const Sample* const* input, double* const* line
         return leadHoldsHistory;
     if (recentFactor != factor)
         SettleHistory(factor);
-    const SparseFirBlock<Sample> block = {{input[0], input[1]},     {line[0], line[1]},
-                                          {output[0], output[1]},   {recent[0], recent[1]},
-                                          {sparseTaps[0], sparseTaps[1]}, gain,
-                                          frames,                   leadHoldsHistory};
     if constexpr (std::is_same_v<Sample, float>)
-        kernels.narrowingBlock(block);
+        kernels.narrowingBlock(input, line, output, frames, recent, sparseTaps, gain,
+                               leadHoldsHistory);
     else
-        kernels.block(block);
+        kernels.block(input, line, output, frames, recent, sparseTaps, gain, leadHoldsHistory);
     AdvanceDesignedPosition(frames);
     return true;
 }
