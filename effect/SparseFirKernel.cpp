@@ -49,23 +49,9 @@ using Lanes = sparse_fir::ScalarLanes;
 constexpr int kGroups = 4;
 #endif
 
-void Baseline(const double* input, double* output, int frames, const double* taps, double gain)
-{
-    sparse_fir::Filter<Lanes, kGroups, sparse_fir::ScalarLanes>(input, output, frames, taps, gain);
-}
-
-template <class Sample>
-void BaselineBlock(const Sample* const* input, double* const* line, Sample* const* output,
-                   int frames, double (*recent)[kSparseHistory], const double (*taps)[kSparseTaps],
-                   double gain, bool leadHoldsHistory)
-{
-    sparse_fir::RunBlock<Lanes, kGroups, sparse_fir::ScalarLanes>(
-        input, line, output, frames, recent, taps, gain, leadHoldsHistory);
-}
-
 }  // namespace
 
 SparseFirKernels BaselineSparseFirKernels()
 {
-    return {&Baseline, &BaselineBlock<double>, &BaselineBlock<float>};
+    return sparse_fir::KernelsFor<Lanes, kGroups>();
 }

@@ -37,26 +37,11 @@ struct Avx2Lanes {
 // registers beside the loads.
 constexpr int kGroups = 4;
 
-void Avx2(const double* input, double* output, int frames, const double* taps, double gain)
-{
-    sparse_fir::Filter<Avx2Lanes, kGroups, sparse_fir::ScalarLanes>(input, output, frames, taps,
-                                                                    gain);
-}
-
-template <class Sample>
-void Avx2Block(const Sample* const* input, double* const* line, Sample* const* output,
-               int frames, double (*recent)[kSparseHistory], const double (*taps)[kSparseTaps],
-               double gain, bool leadHoldsHistory)
-{
-    sparse_fir::RunBlock<Avx2Lanes, kGroups, sparse_fir::ScalarLanes>(
-        input, line, output, frames, recent, taps, gain, leadHoldsHistory);
-}
-
 }  // namespace
 
 SparseFirKernels Avx2SparseFirKernels()
 {
-    return {&Avx2, &Avx2Block<double>, &Avx2Block<float>};
+    return sparse_fir::KernelsFor<Avx2Lanes, kGroups>();
 }
 #else
 SparseFirKernels Avx2SparseFirKernels()

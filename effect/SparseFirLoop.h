@@ -194,5 +194,14 @@ struct ScalarLanes {
     static Reg Mul(Reg a, Reg b) { return a * b; }
 };
 
+// Everything one instruction set provides, for the V and group count of its translation
+// unit: the loops themselves have the kernels' signatures.
+template <class V, int Groups>
+inline SparseFirKernels KernelsFor()
+{
+    return {&Filter<V, Groups, ScalarLanes, double>, &RunBlock<V, Groups, ScalarLanes, double>,
+            &RunBlock<V, Groups, ScalarLanes, float>};
+}
+
 }  // namespace
 }  // namespace sparse_fir

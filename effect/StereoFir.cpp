@@ -43,7 +43,8 @@ void CStereoFir::UseKernels(const SparseFirKernels& chosen)
     const SparseFirKernels baseline = BaselineSparseFirKernels();
     kernels.filter = chosen.filter ? chosen.filter : baseline.filter;
     kernels.block = chosen.block ? chosen.block : baseline.block;
-    kernels.narrowingBlock = chosen.narrowingBlock ? chosen.narrowingBlock : baseline.narrowingBlock;
+    kernels.narrowingBlock =
+        chosen.narrowingBlock ? chosen.narrowingBlock : baseline.narrowingBlock;
 }
 
 void CStereoFir::TakeSparseTaps()

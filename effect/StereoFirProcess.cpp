@@ -196,8 +196,9 @@ void RunFull(CStereoFir& fir, const double* inLeft, const double* inRight, doubl
     fir.position = position;
 }
 
-// The lines the design makes (CStereoFir::HasDesignedForm). Between blocks such a line holds its last 16 inputs at distances f, 2f, ..., 16f behind the write position
-// and zeros everywhere else. While the filter runs in that form it keeps those 16 inputs
+// The lines the design makes (CStereoFir::HasDesignedForm). Between blocks such a line
+// holds its last 16 inputs at distances f, 2f, ..., 16f behind the write position and zeros
+// everywhere else. While the filter runs in that form it keeps those 16 inputs
 // of each channel contiguous, oldest first (CStereoFir::recent), and zeros in their slots
 // of the line, so a block only copies them in front of its first inputs, lets the kernel
 // run straight over the contiguous samples and copies the last 16 back.
