@@ -34,6 +34,7 @@ struct Sse2Lanes {
     static Reg Zero() { return _mm_setzero_pd(); }
     static Reg Add(Reg a, Reg b) { return _mm_add_pd(a, b); }
     static Reg Mul(Reg a, Reg b) { return _mm_mul_pd(a, b); }
+    static Reg Splice(Reg older, Reg newer, int) { return _mm_shuffle_pd(older, newer, 1); }
 };
 
 // As many groups of two frames as the registers hold: six of the eight on 32-bit x86.

@@ -31,6 +31,14 @@ struct Avx2Lanes {
     static Reg Zero() { return _mm256_setzero_pd(); }
     static Reg Add(Reg a, Reg b) { return _mm256_add_pd(a, b); }
     static Reg Mul(Reg a, Reg b) { return _mm256_mul_pd(a, b); }
+    static Reg Splice(Reg older, Reg newer, int k)
+    {
+        const Reg middle = _mm256_permute2f128_pd(older, newer, 0x21);  // older 2, 3, newer 0, 1
+        if (k == 2)
+            return middle;
+        return k == 1 ? _mm256_shuffle_pd(middle, newer, 0x5)
+                      : _mm256_shuffle_pd(older, middle, 0x5);
+    }
 };
 
 // Four groups of four frames: eight measured slower, as their sums no longer fit in the

@@ -4,9 +4,10 @@
 // that holds V::kWidth consecutive frames of one channel. V provides Load (of 64-bit samples,
 // and widening 32-bit ones), Store (to 64-bit samples, and narrowing to 32-bit ones, with
 // StoreRounded and AnyBeyondFloatRange for the samples within the float range), Broadcast,
-// Add and Mul; every instruction set supplies its own V in its own translation
-// unit. Only additions of one frame's sum depend on each other, so several groups of
-// frames run side by side to keep the adders busy.
+// Add, Mul and, where kWidth > 1, Splice(older, newer, k): older's last k samples followed
+// by newer's first kWidth - k. Every instruction set supplies its own V in its own
+// translation unit. Only additions of one frame's sum depend on each other, so several
+// groups of frames run side by side to keep the adders busy.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,25 @@ namespace sparse_fir {
 // Internal linkage: each instruction set's translation unit gets its own copies, so the
 // linker can never hand the baseline a copy built for wider units.
 namespace {
+
+// The finished sums of Groups * V::kWidth consecutive frames.
+template <class V, int Groups, class Sample>
+inline void StoreSums(Sample* output, const typename V::Reg* result)
+{
+    if constexpr (std::is_same_v<Sample, float>) {
+        // Sums beyond the float range are rare: one test for the whole span lets the others
+        // narrow by rounding alone, which gives them the same bits.
+        if (!V::AnyBeyondFloatRange(result, Groups)) {
+#pragma GCC unroll 8
+            for (int g = 0; g < Groups; ++g)
+                V::StoreRounded(output + g * V::kWidth, result[g]);
+            return;
+        }
+    }
+#pragma GCC unroll 8
+    for (int g = 0; g < Groups; ++g)
+        V::Store(output + g * V::kWidth, result[g]);
+}
 
 // Frames [0, Groups * V::kWidth) of output.
 template <class V, int Groups, class Sample>
@@ -40,31 +60,20 @@ inline void FilterGroups(const double* input, Sample* output, const double* taps
         for (int g = 0; g < Groups; ++g)
             sum[g] = V::Add(sum[g], V::Mul(tap, V::Load(input + g * kWidth - j)));
     }
-    typename V::Reg result[Groups];
 #pragma GCC unroll 8
     for (int g = 0; g < Groups; ++g)
-        result[g] = V::Add(V::Mul(gain, sum[g]), zero);
-    if constexpr (std::is_same_v<Sample, float>) {
-        // Sums beyond the float range are rare: one test for the whole span lets the others
-        // narrow by rounding alone, which gives them the same bits.
-        if (!V::AnyBeyondFloatRange(result, Groups)) {
-#pragma GCC unroll 8
-            for (int g = 0; g < Groups; ++g)
-                V::StoreRounded(output + g * kWidth, result[g]);
-            return;
-        }
-    }
-#pragma GCC unroll 8
-    for (int g = 0; g < Groups; ++g)
-        V::Store(output + g * kWidth, result[g]);
+        sum[g] = V::Add(V::Mul(gain, sum[g]), zero);
+    StoreSums<V, Groups>(output, sum);
 }
 
 // The whole run, Groups * V::kWidth frames at a time. A last span that would reach past the
 // end is moved back to end at the last frame instead: the frames it computes again come
 // out with the same bits. Runs shorter than a span take half as many groups, down to one
-// group and then single frames.
+// group and then single frames. Inlined into the block: a call would save and restore the
+// vector registers that the Windows x64 convention keeps for the caller, once per channel.
 template <class V, int Groups, class Scalar, class Sample>
-void Filter(const double* input, Sample* output, int frames, const double* taps, double gain)
+[[gnu::always_inline]] inline void Filter(const double* input, Sample* output, int frames,
+                                          const double* taps, double gain)
 {
     constexpr int kSpan = Groups * V::kWidth;
     if (frames >= kSpan) {
@@ -86,6 +95,70 @@ void Filter(const double* input, Sample* output, int frames, const double* taps,
         for (int i = 0; i < frames; ++i)
             FilterGroups<Scalar, 1>(input + i, output + i, taps, scalarGain, scalarZero);
     }
+}
+
+// The first frames of a block read where the host keeps them: their sums reach back into
+// the history, whose newest sample lies just before historyEnd. Every vector
+// lies wholly in the history or wholly in the block, except the few that start in one and
+// end in the other: those are spliced in registers from one load of each. Nothing read here
+// was stored just before, so no load waits for a store to reach the cache.
+template <class V, int Groups, int Start, class Sample>
+[[gnu::always_inline]] inline void FilterHeadSpan(const double* historyEnd, const double* input,
+                                                  Sample* output, const double* taps,
+                                                  typename V::Reg gain, typename V::Reg zero)
+{
+    constexpr int kWidth = V::kWidth;
+    using Reg = typename V::Reg;
+    Reg spliced[kWidth];
+    if constexpr (kWidth > 1) {
+        const Reg older = V::Load(historyEnd - kWidth), newer = V::Load(input);
+#pragma GCC unroll 8
+        for (int k = 1; k < kWidth; ++k)
+            spliced[k] = V::Splice(older, newer, k);
+    }
+    // Frames from `first` on; once the loops are unrolled every choice here is a constant.
+    const auto window = [&](int first) -> Reg {
+        if (first >= 0)
+            return V::Load(input + first);
+        if (first <= -kWidth)
+            return V::Load(historyEnd + first);
+        return spliced[-first];
+    };
+    Reg sum[Groups];
+    const Reg tap0 = V::Broadcast(taps);
+#pragma GCC unroll 8
+    for (int g = 0; g < Groups; ++g)
+        sum[g] = V::Mul(tap0, window(Start + g * kWidth));
+#pragma GCC unroll 16
+    for (int j = 1; j < kSparseTaps; ++j) {
+        const Reg tap = V::Broadcast(taps + j);
+#pragma GCC unroll 8
+        for (int g = 0; g < Groups; ++g)
+            sum[g] = V::Add(sum[g], V::Mul(tap, window(Start + g * kWidth - j)));
+    }
+#pragma GCC unroll 8
+    for (int g = 0; g < Groups; ++g)
+        sum[g] = V::Add(V::Mul(gain, sum[g]), zero);
+    StoreSums<V, Groups>(output + Start, sum);
+}
+
+// The frames of a block that reach back into the history: whole spans from the first frame
+// until they cover kSparseHistory frames.
+template <class V, int Groups>
+constexpr int HeadFrames()
+{
+    constexpr int kSpan = Groups * V::kWidth;
+    return (kSparseHistory + kSpan - 1) / kSpan * kSpan;
+}
+
+template <class V, int Groups, int Start, class Sample>
+inline void FilterHead(const double* historyEnd, const double* input, Sample* output,
+                       const double* taps, typename V::Reg gain, typename V::Reg zero)
+{
+    FilterHeadSpan<V, Groups, Start>(historyEnd, input, output, taps, gain, zero);
+    if constexpr (Start + Groups * V::kWidth < HeadFrames<V, Groups>())
+        FilterHead<V, Groups, Start + Groups * V::kWidth>(historyEnd, input, output, taps, gain,
+                                                         zero);
 }
 
 // The 16 samples of a history from one place to another that does not overlap it.
@@ -142,39 +215,46 @@ inline bool InputsApartFromOutputs(const Sample* const* inputs, Sample* const* o
     return true;
 }
 
-// Both channels take their history and inputs before either writes an output, so the
-// host may hand the same arrays for input and output. 64-bit inputs that no output
-// overlaps are read where they are after the first 16 frames: only those are copied in
-// behind the history, and the frames after them go first, so that the filter is not kept
-// waiting for copies it has just stored.
+// 64-bit inputs that no output overlaps, read where the host keeps them; the history comes
+// from `recent`, which always holds it, so the lead is only brought up to date.
+template <class V, int Groups, class Scalar>
+void RunOnHostInputs(const double* const* input, double* const* line, double* const* output,
+                     int frames, double (*recent)[kSparseHistory],
+                     const double (*taps)[kSparseTaps], double gain)
+{
+    constexpr int kHead = HeadFrames<V, Groups>();
+    for (int c = 0; c < 2; ++c) {
+        Filter<V, Groups, Scalar>(input[c] + kHead, output[c] + kHead, frames - kHead, taps[c],
+                                  gain);
+        FilterHead<V, Groups, 0>(recent[c] + kSparseHistory, input[c], output[c], taps[c],
+                                 V::Broadcast(&gain), V::Zero());
+        KeepHistory<V>(input[c] + frames - kSparseHistory, recent[c], line[c] - kSparseHistory);
+    }
+}
+
+// Otherwise both channels take their history and inputs into the lines before either
+// writes an output, so the host may hand the same arrays for input and output.
 template <class V, int Groups, class Scalar, class Sample>
 void RunBlock(const Sample* const* input, double* const* line, Sample* const* output,
               int frames, double (*recent)[kSparseHistory], const double (*taps)[kSparseTaps],
               double gain, bool leadHoldsHistory)
 {
-    bool copyWhole = true;
-    if constexpr (std::is_same_v<Sample, double>)
-        copyWhole = !input[0] || !input[1] || frames <= kSparseHistory ||
-                    !InputsApartFromOutputs(input, output, frames);
+    if constexpr (std::is_same_v<Sample, double>) {
+        if (input[0] && input[1] && frames >= HeadFrames<V, Groups>() &&
+            InputsApartFromOutputs(input, output, frames)) {
+            RunOnHostInputs<V, Groups, Scalar>(input, line, output, frames, recent, taps, gain);
+            return;
+        }
+    }
     for (int c = 0; c < 2; ++c) {
         if (!leadHoldsHistory)
             CopyHistory<V>(recent[c], line[c] - kSparseHistory);
         if (input[c])
-            TakeInput<V, Scalar>(input[c], line[c], copyWhole ? frames : kSparseHistory);
+            TakeInput<V, Scalar>(input[c], line[c], frames);
     }
     for (int c = 0; c < 2; ++c) {
-        double* lead = line[c] - kSparseHistory;
-        if constexpr (std::is_same_v<Sample, double>) {
-            if (!copyWhole) {
-                Filter<V, Groups, Scalar>(input[c] + kSparseHistory, output[c] + kSparseHistory,
-                                          frames - kSparseHistory, taps[c], gain);
-                Filter<V, Groups, Scalar>(line[c], output[c], kSparseHistory, taps[c], gain);
-                KeepHistory<V>(input[c] + frames - kSparseHistory, recent[c], lead);
-                continue;
-            }
-        }
         Filter<V, Groups, Scalar>(line[c], output[c], frames, taps[c], gain);
-        KeepHistory<V>(line[c] + frames - kSparseHistory, recent[c], lead);
+        KeepHistory<V>(line[c] + frames - kSparseHistory, recent[c], line[c] - kSparseHistory);
     }
 }
 
