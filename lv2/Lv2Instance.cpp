@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <new>
 
 #include "effect/VelvetineFilter.h"
 #include "effect/VelvetineFilterInfo.h"
 #include "framework/AudioBuffer.h"
 #include "framework/Port.h"
+#include "framework/SampleNarrowing.h"
+#include "shell/CpuFeatures.h"
 
 namespace {
 
@@ -42,17 +43,17 @@ int ChunkFor(int maxBlockLength)
     return std::min(maxBlockLength, CLv2Instance::kLargestChunk);
 }
 
-// The filter overshoots by up to about 2.44 times its input: a sample past the float range
-// becomes the largest float of its sign, as the VST 2.x binding gives it.
-float ToFloat(double value)
+// The processor is probed once per process, as the VST 2.x binding does.
+bool ProcessorHasAvx2()
 {
-    constexpr double kLargest = std::numeric_limits<float>::max();
-    return static_cast<float>(value > kLargest ? kLargest : value < -kLargest ? -kLargest : value);
+    static const bool avx2 = (ProbeCpuFeatures() & CPU_AVX2) != 0;
+    return avx2;
 }
 
 CMachine* NewMachine(CLv2Host& host, int chunk)
 {
-    CMachine* machine = new CVelvetineFilter(&host, &SharedDescription());
+    CVelvetineFilter* machine = new CVelvetineFilter(&host, &SharedDescription());
+    machine->UseAvx2(ProcessorHasAvx2());
     machine->SetBlockLength(chunk);
     return machine;
 }
@@ -132,21 +133,24 @@ void CLv2Instance::ProcessChunk(const float* inLeft, const float* inRight, float
         machine->SetBlockLength(frames);
         machineBlock = frames;
     }
+    // Connected inputs run straight from the host's buffers to its outputs. Either way every
+    // input sample of the chunk is read before any output is written, so the host may hand
+    // the same buffer as input and output.
+    const float* const sources[2] = {inLeft, inRight};
+    float* const targets[2] = {outLeft, outRight};
+    if (inLeft && inRight && machine->ProcessArrays(sources, targets, frames))
+        return;
     CAudioBuffer& input = *machine->ports[0]->audio;
     CAudioBuffer& output = *machine->ports[1]->audio;
-    const float* sources[2] = {inLeft, inRight};
     for (int c = 0; c < 2; ++c) {
         double* target = input.channel[c];
         for (int i = 0; i < frames; ++i)
             target[i] = sources[c] ? static_cast<double>(sources[c][i]) : 0.0;
     }
-    // Every input sample of the chunk is read before any output is written, so the host
-    // may hand the same buffer as input and output.
     machine->Process();
-    float* targets[2] = {outLeft, outRight};
     for (int c = 0; c < 2; ++c) {
         const double* source = output.channel[c];
         for (int i = 0; i < frames; ++i)
-            targets[c][i] = ToFloat(source[i]);
+            targets[c][i] = sample_narrowing::Narrow(source[i]);
     }
 }
