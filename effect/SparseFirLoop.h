@@ -97,6 +97,40 @@ template <class V, int Groups, class Scalar, class Sample>
     }
 }
 
+// The same run from its last span to its first, the span that would reach past the start
+// moved up to begin at the first frame. Inputs and outputs must not overlap.
+template <class V, int Groups, class Scalar, class Sample>
+[[gnu::always_inline]] inline void FilterFromTheEnd(const double* input, Sample* output,
+                                                    int frames, const double* taps, double gain)
+{
+    constexpr int kSpan = Groups * V::kWidth;
+    if (frames < kSpan) {
+        Filter<V, Groups, Scalar>(input, output, frames, taps, gain);
+        return;
+    }
+    const typename V::Reg vectorGain = V::Broadcast(&gain);
+    const typename V::Reg vectorZero = V::Zero();
+    int i = frames - kSpan;
+    for (; i >= 0; i -= kSpan)
+        FilterGroups<V, Groups>(input + i, output + i, taps, vectorGain, vectorZero);
+    if (i > -kSpan)
+        FilterGroups<V, Groups>(input, output, taps, vectorGain, vectorZero);
+}
+
+// Whether a span's outputs share their low twelve address bits with inputs that the span
+// after it reads: the processor then holds those loads back until the stores are done, as
+// happens when the host's arrays lie a multiple of 4 KiB apart. Run from the end, the
+// spans after a store read only inputs below it.
+template <class V, int Groups>
+inline bool OutputsMeetNextInputs(const double* input, const double* output)
+{
+    constexpr uintptr_t kPage = 4096;
+    constexpr uintptr_t kSpanBytes = sizeof(double) * Groups * V::kWidth;
+    const uintptr_t distance =
+        (reinterpret_cast<uintptr_t>(output) - reinterpret_cast<uintptr_t>(input)) % kPage;
+    return distance < 2 * kSpanBytes || distance > kPage - sizeof(double) * kSparseHistory;
+}
+
 // The first frames of a block read where the host keeps them: their sums reach back into
 // the history, whose newest sample lies just before historyEnd. Every vector
 // lies wholly in the history or wholly in the block, except the few that start in one and
@@ -224,8 +258,12 @@ void RunOnHostInputs(const double* const* input, double* const* line, double* co
 {
     constexpr int kHead = HeadFrames<V, Groups>();
     for (int c = 0; c < 2; ++c) {
-        Filter<V, Groups, Scalar>(input[c] + kHead, output[c] + kHead, frames - kHead, taps[c],
-                                  gain);
+        if (OutputsMeetNextInputs<V, Groups>(input[c], output[c]))
+            FilterFromTheEnd<V, Groups, Scalar>(input[c] + kHead, output[c] + kHead,
+                                                frames - kHead, taps[c], gain);
+        else
+            Filter<V, Groups, Scalar>(input[c] + kHead, output[c] + kHead, frames - kHead,
+                                      taps[c], gain);
         FilterHead<V, Groups, 0>(recent[c] + kSparseHistory, input[c], output[c], taps[c],
                                  V::Broadcast(&gain), V::Zero());
         KeepHistory<V>(input[c] + frames - kSparseHistory, recent[c], line[c] - kSparseHistory);

@@ -1,7 +1,7 @@
 // Cost per stereo frame of the plug-in's audio path as a host sees it: the whole
 // processReplacing and processDoubleReplacing calls (the adapter's copies included) at
 // several block sizes, with the host's four buffers staggered in memory or exactly 4 KiB
-// multiples apart. Beside it, in the same process and run: the standalone limit kernel
+// multiples apart; natively also the LV2 plug-in's whole run calls. Beside it, in the same process and run: the standalone limit kernel
 // (the bare 17-tap arithmetic over contiguous samples in the first-level cache, no
 // history, no copies, at whichever length it runs fastest) and the plain loop over every
 // tap of the prototype. Each figure is the fastest of several trials: the machine is shared, and other work only makes a trial
@@ -139,6 +139,24 @@ double ShippedCost(Instance& instance, int factorIndex, int block, bool aliased)
         long(calls) * block);
 }
 
+// The LV2 plug-in's run over staggered buffers, the factor on its control port.
+double Lv2Cost(Lv2Plugin& plugin, int factorIndex, int block)
+{
+    HostBuffers<float> buffers(block, false);
+    static float factor;
+    factor = static_cast<float>(PrototypeFactor(factorIndex));
+    for (uint32_t port = 0; port < 4; ++port)
+        plugin.connectPort(plugin.handle, port, buffers.Inputs()[port]);
+    plugin.connectPort(plugin.handle, 4, &factor);
+    const int calls = std::max(1, kFramesPerTrial / block);
+    return FastestNanosecondsPerFrame(
+        [&] {
+            for (int c = 0; c < calls; ++c)
+                plugin.run(plugin.handle, static_cast<uint32_t>(block));
+        },
+        long(calls) * block);
+}
+
 // The 17 taps of prototype `index` that meet input samples.
 std::vector<double> SparseTaps(int index)
 {
@@ -235,7 +253,7 @@ double PlainCost(int index)
 }
 
 struct Best {
-    double value[7] = {1e300, 1e300, 1e300, 1e300, 1e300, 1e300, 1e300};
+    double value[8] = {1e300, 1e300, 1e300, 1e300, 1e300, 1e300, 1e300, 1e300};
     void Keep(int v, double x) { value[v] = std::min(value[v], x); }
 };
 
@@ -310,28 +328,33 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "process_bench: the entry point returned no effect\n");
         return 1;
     }
+    Lv2Plugin lv2;
+    const bool hasLv2 = OpenLv2Plugin(kSampleRate, lv2);
     std::printf("%s build, AVX2 %s\n", sizeof(void*) == 8 ? "64-bit" : "32-bit",
                 HasAvx2() ? "present" : "absent");
     std::printf("ns per stereo frame; d = processDoubleReplacing, f = processReplacing; "
-                "stag = buffers staggered, 4k = buffers 4 KiB apart; ratio = worst shipped / limit;\n"
+                "stag = buffers staggered, 4k = buffers 4 KiB apart; lv2 = the LV2 plug-in's run;\n"
+                "ratio = worst shipped / limit;\n"
                 "long = the limit kernel over 4096 frames (beyond the first-level cache), "
                 "ratio/long = worst shipped / long\n");
-    std::printf("%-6s %5s %8s %8s %8s %8s | %8s %8s %8s | %6s | %6s %10s | %9s %9s\n", "factor",
-                "block", "d stag", "d 4k", "f stag", "f 4k", "limit", "sse2", "avx2", "ratio",
-                "long", "ratio/long", "plain", "plain/d");
+    std::printf("%-6s %5s %8s %8s %8s %8s %8s | %8s %8s %8s | %6s | %6s %10s | %9s %9s\n",
+                "factor", "block", "d stag", "d 4k", "f stag", "f 4k", "lv2", "limit", "sse2",
+                "avx2", "ratio", "long", "ratio/long", "plain", "plain/d");
     double worstRatio = 0.0, worstLongRatio = 0.0;
     for (int index = 0; index < kPrototypeCount; ++index) {
         const double plain = PlainCost(index);
         for (int block : kBlockSizes) {
             // One round times every variant once; the fastest of each over all rounds is
             // kept, so that the ratios compare figures taken side by side.
-            double costs[4], baseline, wide = 0.0;
+            double costs[5], baseline, wide = 0.0;
             Best best;
             for (int round = 0; round < kRounds; ++round) {
                 best.Keep(0, ShippedCost<double>(instance, index, block, false));
                 best.Keep(1, ShippedCost<double>(instance, index, block, true));
                 best.Keep(2, ShippedCost<float>(instance, index, block, false));
                 best.Keep(3, ShippedCost<float>(instance, index, block, true));
+                if (hasLv2)
+                    best.Keep(7, Lv2Cost(lv2, index, block));
                 best.Keep(4, LimitCost(BaselineSparseFirKernel(), index, kLimitLengths));
                 if (HasAvx2())
                     best.Keep(5, LimitCost(Avx2SparseFirKernel(), index, kLimitLengths));
@@ -340,19 +363,20 @@ int main(int argc, char** argv)
             }
             for (int v = 0; v < 4; ++v)
                 costs[v] = best.value[v];
+            costs[4] = hasLv2 ? best.value[7] : 0.0;
             baseline = best.value[4];
             if (HasAvx2())
                 wide = best.value[5];
             const double limit = HasAvx2() ? std::min(baseline, wide) : baseline;
-            const double worst = *std::max_element(costs, costs + 4);
+            const double worst = *std::max_element(costs, costs + 5);
             worstRatio = std::max(worstRatio, worst / limit);
             const double longRuns = best.value[6];
             worstLongRatio = std::max(worstLongRatio, worst / longRuns);
-            std::printf("%5dx %5d %8.2f %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %6.2f | %6.2f %10.2f | "
-                        "%9.1f %9.0f\n",
+            std::printf("%5dx %5d %8.2f %8.2f %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %6.2f | "
+                        "%6.2f %10.2f | %9.1f %9.0f\n",
                         PrototypeFactor(index), block, costs[0], costs[1], costs[2], costs[3],
-                        limit, baseline, wide, worst / limit, longRuns, worst / longRuns, plain,
-                        plain / costs[0]);
+                        costs[4], limit, baseline, wide, worst / limit, longRuns,
+                        worst / longRuns, plain, plain / costs[0]);
         }
     }
     const SparseFirKernel kernel = HasAvx2() ? Avx2SparseFirKernel() : BaselineSparseFirKernel();
@@ -361,5 +385,7 @@ int main(int argc, char** argv)
                     CompareBits(entry, index, kernel).c_str());
     std::printf("worst shipped / limit: %.2f (bar 1.5); worst shipped / long: %.2f\n", worstRatio,
                 worstLongRatio);
+    if (hasLv2)
+        lv2.cleanup(lv2.handle);
     return 0;
 }

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -188,7 +190,9 @@ TYPED_TEST(DllAudio, EveryBufferLayoutGivesThePlainLoopsBits)
 {
     ASSERT_PLUGIN_LOADED();
     const int sizes[] = {1, 7, 15, 16, 17, 31, 32, 33, 64, 100, 512};
-    for (const char* layout : {"apart", "in place", "crossed"}) {
+    // "paged": each array starts a page after the one before, as a host's page-aligned
+    // buffers do, so that every output shares its low address bits with every input.
+    for (const char* layout : {"apart", "in place", "crossed", "paged"}) {
         const unsigned seed = 977 + static_cast<unsigned>(layout[0]);
         std::mt19937 random(seed);
         PluginInstance plugin(BuiltPlugin().Entry(), ProgramHost());
@@ -216,10 +220,21 @@ TYPED_TEST(DllAudio, EveryBufferLayoutGivesThePlainLoopsBits)
                                  expected[1].data(), frames, PrototypeFactor(prototype));
             TypeParam* inputs[2] = {arrays[0].data(), arrays[1].data()};
             TypeParam* outputs[2] = {arrays[2].data(), arrays[3].data()};
-            if (layout[0] == 'i')
+            constexpr size_t kPage = 4096 / sizeof(TypeParam);
+            const size_t stride = (frames + kPage - 1) / kPage * kPage;
+            std::vector<TypeParam> paged(4 * stride + kPage);
+            if (layout[0] == 'i') {
                 outputs[0] = inputs[0], outputs[1] = inputs[1];
-            else if (layout[0] == 'c')
+            } else if (layout[0] == 'c') {
                 outputs[0] = inputs[1], outputs[1] = inputs[0];
+            } else if (layout[0] == 'p') {
+                const uintptr_t start = reinterpret_cast<uintptr_t>(paged.data());
+                TypeParam* base = paged.data() + ((4096 - start % 4096) % 4096) / sizeof(TypeParam);
+                for (int a = 0; a < 4; ++a)
+                    std::copy(arrays[a].begin(), arrays[a].end(), base + a * stride);
+                inputs[0] = base, inputs[1] = base + stride;
+                outputs[0] = base + 2 * stride, outputs[1] = base + 3 * stride;
+            }
             plugin.Process(inputs, outputs, frames);
             for (int c = 0; c < 2; ++c)
                 for (int i = 0; i < frames; ++i) {

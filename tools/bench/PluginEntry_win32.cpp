@@ -21,3 +21,8 @@ VstPluginEntry LoadPluginEntry(const std::string& path, std::string& error)
         error = "no VSTPluginMain in " + windowsPath;
     return entry;
 }
+
+bool OpenLv2Plugin(double, Lv2Plugin&)
+{
+    return false;
+}
