@@ -372,10 +372,13 @@ int main(int argc, char** argv)
             worstRatio = std::max(worstRatio, worst / limit);
             const double longRuns = best.value[6];
             worstLongRatio = std::max(worstLongRatio, worst / longRuns);
-            std::printf("%5dx %5d %8.2f %8.2f %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %6.2f | "
+            char lv2Cell[16] = "       -";
+            if (hasLv2)
+                std::snprintf(lv2Cell, sizeof lv2Cell, "%8.2f", costs[4]);
+            std::printf("%5dx %5d %8.2f %8.2f %8.2f %8.2f %s | %8.2f %8.2f %8.2f | %6.2f | "
                         "%6.2f %10.2f | %9.1f %9.0f\n",
                         PrototypeFactor(index), block, costs[0], costs[1], costs[2], costs[3],
-                        costs[4], limit, baseline, wide, worst / limit, longRuns,
+                        lv2Cell, limit, baseline, wide, worst / limit, longRuns,
                         worst / longRuns, plain, plain / costs[0]);
         }
     }
