@@ -185,14 +185,16 @@ constexpr int HeadFrames()
     return (kSparseHistory + kSpan - 1) / kSpan * kSpan;
 }
 
+// The head's spans, the last first: each reads only inputs below the outputs of those
+// already done, so input and output may be the same array.
 template <class V, int Groups, int Start, class Sample>
 inline void FilterHead(const double* historyEnd, const double* input, Sample* output,
                        const double* taps, typename V::Reg gain, typename V::Reg zero)
 {
-    FilterHeadSpan<V, Groups, Start>(historyEnd, input, output, taps, gain, zero);
     if constexpr (Start + Groups * V::kWidth < HeadFrames<V, Groups>())
         FilterHead<V, Groups, Start + Groups * V::kWidth>(historyEnd, input, output, taps, gain,
                                                          zero);
+    FilterHeadSpan<V, Groups, Start>(historyEnd, input, output, taps, gain, zero);
 }
 
 // The 16 samples of a history from one place to another that does not overlap it.
@@ -270,6 +272,43 @@ void RunOnHostInputs(const double* const* input, double* const* line, double* co
     }
 }
 
+// 64-bit samples filtered where the host keeps them, each channel's output its own input.
+// Whole spans run from the end, each reading only inputs below what it writes; the few
+// frames left above the head go to a scratch and in after the head, which reads its inputs
+// last. The newest inputs wait in the lead meanwhile, which this path does not read.
+template <class V, int Groups, class Scalar>
+void RunInPlace(double* const* samples, double* const* line, int frames,
+                double (*recent)[kSparseHistory], const double (*taps)[kSparseTaps],
+                double gain)
+{
+    constexpr int kSpan = Groups * V::kWidth;
+    constexpr int kHead = HeadFrames<V, Groups>();
+    const typename V::Reg vectorGain = V::Broadcast(&gain);
+    const typename V::Reg vectorZero = V::Zero();
+    for (int c = 0; c < 2; ++c) {
+        double* x = samples[c];
+        double* lead = line[c] - kSparseHistory;
+        CopyHistory<V>(x + frames - kSparseHistory, lead);
+        int top = frames;
+        for (; top - kSpan >= kHead; top -= kSpan)
+            FilterGroups<V, Groups>(x + top - kSpan, x + top - kSpan, taps[c], vectorGain,
+                                    vectorZero);
+        alignas(64) double rest[kSpan];
+        Filter<V, Groups, Scalar>(x + kHead, rest, top - kHead, taps[c], gain);
+        FilterHead<V, Groups, 0>(recent[c] + kSparseHistory, x, x, taps[c], vectorGain,
+                                 vectorZero);
+        for (int i = 0; i < top - kHead; ++i)
+            x[kHead + i] = rest[i];
+        CopyHistory<V>(lead, recent[c]);
+    }
+}
+
+// Whether two channels of `frames` samples share no sample.
+inline bool ChannelsApart(const double* a, const double* b, int frames)
+{
+    return a + frames <= b || b + frames <= a;
+}
+
 // Otherwise both channels take their history and inputs into the lines before either
 // writes an output, so the host may hand the same arrays for input and output.
 template <class V, int Groups, class Scalar, class Sample>
@@ -278,10 +317,17 @@ void RunBlock(const Sample* const* input, double* const* line, Sample* const* ou
               double gain, bool leadHoldsHistory)
 {
     if constexpr (std::is_same_v<Sample, double>) {
-        if (input[0] && input[1] && frames >= HeadFrames<V, Groups>() &&
-            InputsApartFromOutputs(input, output, frames)) {
-            RunOnHostInputs<V, Groups, Scalar>(input, line, output, frames, recent, taps, gain);
-            return;
+        if (input[0] && input[1] && frames >= HeadFrames<V, Groups>()) {
+            if (InputsApartFromOutputs(input, output, frames)) {
+                RunOnHostInputs<V, Groups, Scalar>(input, line, output, frames, recent, taps,
+                                                   gain);
+                return;
+            }
+            if (input[0] == output[0] && input[1] == output[1] &&
+                ChannelsApart(input[0], input[1], frames)) {
+                RunInPlace<V, Groups, Scalar>(output, line, frames, recent, taps, gain);
+                return;
+            }
         }
     }
     for (int c = 0; c < 2; ++c) {
