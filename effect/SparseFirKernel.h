@@ -18,9 +18,10 @@ using SparseFirKernel = void (*)(const double* input, double* output, int frames
 // One block of the designed form for both channels, from the host's samples to the host's:
 // for each channel the 16 inputs before the block go in front of the line (unless the lead
 // holds them already), the host's inputs, when given, are copied or widened behind them
-// (64-bit ones that no output overlaps are read where they are instead), the sums go to
-// the output, 32-bit ones narrowed as framework/SampleNarrowing.h does, and the block's
-// newest 16 inputs end up both in the lead and in `recent`, oldest first.
+// (64-bit ones that no output overlaps, or that are each channel's own output, are read
+// where they are instead), the sums go to the output, 32-bit ones narrowed as
+// framework/SampleNarrowing.h does, and the block's newest 16 inputs end up both in the
+// lead and in `recent`, oldest first.
 //   input    per channel; null: the line holds the block's inputs already
 //   line     per channel, kSparseHistory writable samples in front, room for the block
 //   output   per channel; may be the host's inputs: both are taken before any output
