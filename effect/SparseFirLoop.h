@@ -132,10 +132,10 @@ inline bool OutputsMeetNextInputs(const double* input, const double* output)
 }
 
 // The first frames of a block read where the host keeps them: their sums reach back into
-// the history, whose newest sample lies just before historyEnd. Every vector
-// lies wholly in the history or wholly in the block, except the few that start in one and
-// end in the other: those are spliced in registers from one load of each. Nothing read here
-// was stored just before, so no load waits for a store to reach the cache.
+// the history, whose newest sample lies just before historyEnd. Every vector lies wholly in
+// the history or wholly in the block, except the few that start in one and end in the
+// other: those are spliced in registers from one load of each. Nothing read here was
+// stored just before, so no load waits for a store to reach the cache.
 template <class V, int Groups, int Start, class Sample>
 [[gnu::always_inline]] inline void FilterHeadSpan(const double* historyEnd, const double* input,
                                                   Sample* output, const double* taps,
