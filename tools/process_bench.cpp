@@ -1,11 +1,13 @@
 // Cost per stereo frame of the plug-in's audio path as a host sees it: the whole
 // processReplacing and processDoubleReplacing calls (the adapter's copies included) at
-// several block sizes, with the host's four buffers staggered in memory or exactly 4 KiB
-// multiples apart; natively also the LV2 plug-in's whole run calls. Beside it, in the same process and run: the standalone limit kernel
+// several block sizes, with the host's four buffers staggered in memory, exactly 4 KiB
+// multiples apart, or the outputs the inputs themselves; natively also the LV2 plug-in's
+// whole run calls. Beside it, in the same process and run: the standalone limit kernel
 // (the bare 17-tap arithmetic over contiguous samples in the first-level cache, no
 // history, no copies, at whichever length it runs fastest) and the plain loop over every
-// tap of the prototype. Each figure is the fastest of several trials: the machine is shared, and other work only makes a trial
-// slower. The outputs of all three are also compared bit for bit.
+// tap of the prototype. Each figure is the fastest of several trials: the machine is
+// shared, and other work only makes a trial slower. The outputs of all three are also
+// compared bit for bit.
 //
 // Usage: process_bench [QMVelvetine.dll]   (the DLL on Windows; ignored natively)
 
@@ -74,30 +76,36 @@ std::vector<double> Noise(size_t count, uint32_t seed)
     return noise;
 }
 
-// The host's two inputs and two outputs in one arena. Aliased: every channel starts on a
-// 4 KiB boundary, so all four share their low twelve address bits, as consecutive arrays
-// of 512 doubles or 1024 floats do. Staggered: a quarter of 4 KiB plus a cache line apart.
+// The host's two inputs and two outputs in one arena. Staggered: a quarter of 4 KiB plus a
+// cache line apart. Paged: every channel starts on a 4 KiB boundary, so all four share
+// their low twelve address bits, as consecutive arrays of 512 doubles or 1024 floats do.
+// In place: the outputs are the inputs, as many hosts hand them. Each block then filters
+// the last one's output again, a loop that drives any signal out of range within a trial;
+// silence stays silence, and the arithmetic costs the same on it.
+enum class Layout { kStaggered, kPaged, kInPlace };
+
 template <typename Sample>
 class HostBuffers {
 public:
-    HostBuffers(int frames, bool aliased)
+    HostBuffers(int frames, Layout layout) : inPlace(layout == Layout::kInPlace)
     {
         const size_t bytes = sizeof(Sample) * static_cast<size_t>(frames);
-        const size_t stride = (bytes + 4095) / 4096 * 4096 + (aliased ? 0 : 1088);
+        const size_t stride = (bytes + 4095) / 4096 * 4096 + (layout == Layout::kPaged ? 0 : 1088);
         arena.resize(4 * stride + 4096);
         const uintptr_t base = (reinterpret_cast<uintptr_t>(arena.data()) + 4095) & ~uintptr_t{4095};
         for (int c = 0; c < 4; ++c)
             channel[c] = reinterpret_cast<Sample*>(base + c * stride);
         const std::vector<double> left = Noise(frames, 11), right = Noise(frames, 12);
         for (int i = 0; i < frames; ++i) {
-            channel[0][i] = static_cast<Sample>(left[i]);
-            channel[1][i] = static_cast<Sample>(right[i]);
+            channel[0][i] = static_cast<Sample>(inPlace ? 0.0 : left[i]);
+            channel[1][i] = static_cast<Sample>(inPlace ? 0.0 : right[i]);
         }
     }
     Sample** Inputs() { return channel; }
-    Sample** Outputs() { return channel + 2; }
+    Sample** Outputs() { return inPlace ? channel : channel + 2; }
 
 private:
+    bool inPlace;
     std::vector<unsigned char> arena;
     Sample* channel[4];
 };
@@ -121,9 +129,9 @@ struct Instance {
 };
 
 template <typename Sample>
-double ShippedCost(Instance& instance, int factorIndex, int block, bool aliased)
+double ShippedCost(Instance& instance, int factorIndex, int block, Layout layout)
 {
-    HostBuffers<Sample> buffers(block, aliased);
+    HostBuffers<Sample> buffers(block, layout);
     instance.Prepare(factorIndex, block);
     const int calls = std::max(1, kFramesPerTrial / block);
     AEffect* effect = instance.effect;
@@ -142,7 +150,7 @@ double ShippedCost(Instance& instance, int factorIndex, int block, bool aliased)
 // The LV2 plug-in's run over staggered buffers, the factor on its control port.
 double Lv2Cost(Lv2Plugin& plugin, int factorIndex, int block)
 {
-    HostBuffers<float> buffers(block, false);
+    HostBuffers<float> buffers(block, Layout::kStaggered);
     static float factor;
     factor = static_cast<float>(PrototypeFactor(factorIndex));
     for (uint32_t port = 0; port < 4; ++port)
@@ -253,7 +261,7 @@ double PlainCost(int index)
 }
 
 struct Best {
-    double value[8] = {1e300, 1e300, 1e300, 1e300, 1e300, 1e300, 1e300, 1e300};
+    double value[10] = {1e300, 1e300, 1e300, 1e300, 1e300, 1e300, 1e300, 1e300, 1e300, 1e300};
     void Keep(int v, double x) { value[v] = std::min(value[v], x); }
 };
 
@@ -334,25 +342,28 @@ int main(int argc, char** argv)
                 HasAvx2() ? "present" : "absent");
     std::printf("ns per stereo frame; d = processDoubleReplacing, f = processReplacing; "
                 "stag = buffers staggered, 4k = buffers 4 KiB apart; lv2 = the LV2 plug-in's run;\n"
-                "ratio = worst shipped / limit;\n"
+                "ratio = worst shipped (in place below included) / limit;\n"
                 "long = the limit kernel over 4096 frames (beyond the first-level cache), "
                 "ratio/long = worst shipped / long\n");
     std::printf("%-6s %5s %8s %8s %8s %8s %8s | %8s %8s %8s | %6s | %6s %10s | %9s %9s\n",
                 "factor", "block", "d stag", "d 4k", "f stag", "f 4k", "lv2", "limit", "sse2",
                 "avx2", "ratio", "long", "ratio/long", "plain", "plain/d");
     double worstRatio = 0.0, worstLongRatio = 0.0;
+    std::vector<std::string> inPlaceRows;
     for (int index = 0; index < kPrototypeCount; ++index) {
         const double plain = PlainCost(index);
         for (int block : kBlockSizes) {
             // One round times every variant once; the fastest of each over all rounds is
             // kept, so that the ratios compare figures taken side by side.
-            double costs[5], baseline, wide = 0.0;
+            double costs[7], baseline, wide = 0.0;
             Best best;
             for (int round = 0; round < kRounds; ++round) {
-                best.Keep(0, ShippedCost<double>(instance, index, block, false));
-                best.Keep(1, ShippedCost<double>(instance, index, block, true));
-                best.Keep(2, ShippedCost<float>(instance, index, block, false));
-                best.Keep(3, ShippedCost<float>(instance, index, block, true));
+                best.Keep(0, ShippedCost<double>(instance, index, block, Layout::kStaggered));
+                best.Keep(1, ShippedCost<double>(instance, index, block, Layout::kPaged));
+                best.Keep(2, ShippedCost<float>(instance, index, block, Layout::kStaggered));
+                best.Keep(3, ShippedCost<float>(instance, index, block, Layout::kPaged));
+                best.Keep(8, ShippedCost<double>(instance, index, block, Layout::kInPlace));
+                best.Keep(9, ShippedCost<float>(instance, index, block, Layout::kInPlace));
                 if (hasLv2)
                     best.Keep(7, Lv2Cost(lv2, index, block));
                 best.Keep(4, LimitCost(BaselineSparseFirKernel(), index, kLimitLengths));
@@ -364,11 +375,13 @@ int main(int argc, char** argv)
             for (int v = 0; v < 4; ++v)
                 costs[v] = best.value[v];
             costs[4] = hasLv2 ? best.value[7] : 0.0;
+            costs[5] = best.value[8];
+            costs[6] = best.value[9];
             baseline = best.value[4];
             if (HasAvx2())
                 wide = best.value[5];
             const double limit = HasAvx2() ? std::min(baseline, wide) : baseline;
-            const double worst = *std::max_element(costs, costs + 5);
+            const double worst = *std::max_element(costs, costs + 7);
             worstRatio = std::max(worstRatio, worst / limit);
             const double longRuns = best.value[6];
             worstLongRatio = std::max(worstLongRatio, worst / longRuns);
@@ -380,8 +393,18 @@ int main(int argc, char** argv)
                         PrototypeFactor(index), block, costs[0], costs[1], costs[2], costs[3],
                         lv2Cell, limit, baseline, wide, worst / limit, longRuns,
                         worst / longRuns, plain, plain / costs[0]);
+            char row[96];
+            std::snprintf(row, sizeof row, "%5dx %5d %8.2f %8.2f | %8.2f | %6.2f\n",
+                          PrototypeFactor(index), block, costs[5], costs[6], limit,
+                          std::max(costs[5], costs[6]) / limit);
+            inPlaceRows.push_back(row);
         }
     }
+    std::printf("\nin place (each channel's output its own input; ratio = worse of the two / limit):\n"
+                "%-6s %5s %8s %8s | %8s | %6s\n",
+                "factor", "block", "d same", "f same", "limit", "ratio");
+    for (const std::string& row : inPlaceRows)
+        std::fputs(row.c_str(), stdout);
     const SparseFirKernel kernel = HasAvx2() ? Avx2SparseFirKernel() : BaselineSparseFirKernel();
     for (int index = 0; index < kPrototypeCount; ++index)
         std::printf("bits %2dx (shipped, limit, plain): %s\n", PrototypeFactor(index),
