@@ -409,8 +409,8 @@ int main(int argc, char** argv)
             inPlaceRows.push_back(row);
         }
     }
-    std::printf("\nin place (each channel's output its own input; ratio = worse of the two / limit):\n"
-                "%-6s %5s %8s %8s | %8s | %6s\n",
+    std::printf("\nin place (each channel's output its own input; "
+                "ratio = worse of the two / limit):\n%-6s %5s %8s %8s | %8s | %6s\n",
                 "factor", "block", "d same", "f same", "limit", "ratio");
     for (const std::string& row : inPlaceRows)
         std::fputs(row.c_str(), stdout);

@@ -229,7 +229,8 @@ TYPED_TEST(DllAudio, EveryBufferLayoutGivesThePlainLoopsBits)
                 outputs[0] = inputs[1], outputs[1] = inputs[0];
             } else if (layout[0] == 'p') {
                 const uintptr_t start = reinterpret_cast<uintptr_t>(paged.data());
-                TypeParam* base = paged.data() + ((4096 - start % 4096) % 4096) / sizeof(TypeParam);
+                TypeParam* base =
+                    paged.data() + ((4096 - start % 4096) % 4096) / sizeof(TypeParam);
                 for (int a = 0; a < 4; ++a)
                     std::copy(arrays[a].begin(), arrays[a].end(), base + a * stride);
                 inputs[0] = base, inputs[1] = base + stride;
