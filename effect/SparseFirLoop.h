@@ -97,6 +97,19 @@ template <class V, int Groups, class Scalar, class Sample>
     }
 }
 
+// Whole spans from the last frame down, each reading only inputs below what it writes;
+// returns how many frames at the start, fewer than a span, are left.
+template <class V, int Groups, class Sample>
+inline int WholeSpansFromTheEnd(const double* input, Sample* output, int frames,
+                                const double* taps, typename V::Reg gain, typename V::Reg zero)
+{
+    constexpr int kSpan = Groups * V::kWidth;
+    int left = frames;
+    for (; left >= kSpan; left -= kSpan)
+        FilterGroups<V, Groups>(input + left - kSpan, output + left - kSpan, taps, gain, zero);
+    return left;
+}
+
 // The same run from its last span to its first, the span that would reach past the start
 // moved up to begin at the first frame. Inputs and outputs must not overlap.
 template <class V, int Groups, class Scalar, class Sample>
@@ -110,10 +123,7 @@ template <class V, int Groups, class Scalar, class Sample>
     }
     const typename V::Reg vectorGain = V::Broadcast(&gain);
     const typename V::Reg vectorZero = V::Zero();
-    int i = frames - kSpan;
-    for (; i >= 0; i -= kSpan)
-        FilterGroups<V, Groups>(input + i, output + i, taps, vectorGain, vectorZero);
-    if (i > -kSpan)
+    if (WholeSpansFromTheEnd<V, Groups>(input, output, frames, taps, vectorGain, vectorZero) > 0)
         FilterGroups<V, Groups>(input, output, taps, vectorGain, vectorZero);
 }
 
@@ -234,20 +244,25 @@ inline void TakeInput(const Sample* input, double* line, int frames)
         Scalar::Store(line + i, Scalar::Load(input + i));
 }
 
+// Whether two runs of `frames` samples share any sample.
+template <class Sample>
+inline bool Overlap(const Sample* a, const Sample* b, int frames)
+{
+    const size_t bytes = sizeof(Sample) * static_cast<size_t>(frames);
+    const uintptr_t first = reinterpret_cast<uintptr_t>(a);
+    const uintptr_t second = reinterpret_cast<uintptr_t>(b);
+    return first < second + bytes && second < first + bytes;
+}
+
 // Whether no output of the block overlaps any input of it.
 template <class Sample>
 inline bool InputsApartFromOutputs(const Sample* const* inputs, Sample* const* outputs,
                                    int frames)
 {
-    const size_t bytes = sizeof(Sample) * static_cast<size_t>(frames);
-    for (int i = 0; i < 2; ++i) {
-        const uintptr_t in = reinterpret_cast<uintptr_t>(inputs[i]);
-        for (int o = 0; o < 2; ++o) {
-            const uintptr_t out = reinterpret_cast<uintptr_t>(outputs[o]);
-            if (in < out + bytes && out < in + bytes)
+    for (int i = 0; i < 2; ++i)
+        for (int o = 0; o < 2; ++o)
+            if (Overlap(inputs[i], outputs[o], frames))
                 return false;
-        }
-    }
     return true;
 }
 
@@ -289,24 +304,16 @@ void RunInPlace(double* const* samples, double* const* line, int frames,
         double* x = samples[c];
         double* lead = line[c] - kSparseHistory;
         CopyHistory<V>(x + frames - kSparseHistory, lead);
-        int top = frames;
-        for (; top - kSpan >= kHead; top -= kSpan)
-            FilterGroups<V, Groups>(x + top - kSpan, x + top - kSpan, taps[c], vectorGain,
-                                    vectorZero);
+        const int left = WholeSpansFromTheEnd<V, Groups>(x + kHead, x + kHead, frames - kHead,
+                                                         taps[c], vectorGain, vectorZero);
         alignas(64) double rest[kSpan];
-        Filter<V, Groups, Scalar>(x + kHead, rest, top - kHead, taps[c], gain);
+        Filter<V, Groups, Scalar>(x + kHead, rest, left, taps[c], gain);
         FilterHead<V, Groups, 0>(recent[c] + kSparseHistory, x, x, taps[c], vectorGain,
                                  vectorZero);
-        for (int i = 0; i < top - kHead; ++i)
+        for (int i = 0; i < left; ++i)
             x[kHead + i] = rest[i];
         CopyHistory<V>(lead, recent[c]);
     }
-}
-
-// Whether two channels of `frames` samples share no sample.
-inline bool ChannelsApart(const double* a, const double* b, int frames)
-{
-    return a + frames <= b || b + frames <= a;
 }
 
 // Otherwise both channels take their history and inputs into the lines before either
@@ -324,7 +331,7 @@ void RunBlock(const Sample* const* input, double* const* line, Sample* const* ou
                 return;
             }
             if (input[0] == output[0] && input[1] == output[1] &&
-                ChannelsApart(input[0], input[1], frames)) {
+                !Overlap(input[0], input[1], frames)) {
                 RunInPlace<V, Groups, Scalar>(output, line, frames, recent, taps, gain);
                 return;
             }
