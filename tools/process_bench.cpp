@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -32,7 +33,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kBlockSizes[] = {32, 64, 512, 4096};
 constexpr int kTrials = 4;   // per round
-constexpr int kRounds = 8;
+constexpr int kRounds = 2;  // per cell and pass
+constexpr int kPasses = 8;
 constexpr int kFramesPerTrial = 1 << 16;
 constexpr int kLimitLengths[] = {32, 64, 256, 512};
 // The same kernel over runs too long for the first-level cache, for comparison.
@@ -330,6 +332,24 @@ bool HasAvx2()
 #endif
 }
 
+// Every variant of one cell timed once, each kept in `best` if it is the fastest yet.
+void TimeRound(Best& best, Instance& instance, Lv2Plugin& lv2, bool hasLv2, int index, int block)
+{
+    best.Keep(0, ShippedCost<double>(instance, index, block, Layout::kStaggered));
+    best.Keep(1, ShippedCost<double>(instance, index, block, Layout::kPaged));
+    best.Keep(2, ShippedCost<float>(instance, index, block, Layout::kStaggered));
+    best.Keep(3, ShippedCost<float>(instance, index, block, Layout::kPaged));
+    best.Keep(8, ShippedCost<double>(instance, index, block, Layout::kInPlace));
+    best.Keep(9, ShippedCost<float>(instance, index, block, Layout::kInPlace));
+    if (hasLv2)
+        best.Keep(7, Lv2Cost(lv2, index, block));
+    best.Keep(4, LimitCost(BaselineSparseFirKernel(), index, kLimitLengths));
+    if (HasAvx2())
+        best.Keep(5, LimitCost(Avx2SparseFirKernel(), index, kLimitLengths));
+    best.Keep(6, LimitCost(HasAvx2() ? Avx2SparseFirKernel() : BaselineSparseFirKernel(), index,
+                           kLongLengths));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -357,30 +377,30 @@ int main(int argc, char** argv)
     std::printf("%-6s %5s %8s %8s %8s %8s %8s | %8s %8s %8s | %6s | %6s %10s | %9s %9s\n",
                 "factor", "block", "d stag", "d 4k", "f stag", "f 4k", "lv2", "limit", "sse2",
                 "avx2", "ratio", "long", "ratio/long", "plain", "plain/d");
+    // One round times every variant of a cell once, and the fastest of each over all its
+    // rounds is kept, so that the ratios compare figures taken side by side. The rounds of a
+    // cell are spread over several passes through the whole table: a shared machine's speed
+    // drifts over seconds, and a cell timed only within one slow stretch would keep it.
+    constexpr int kCells = kPrototypeCount * std::size(kBlockSizes);
+    std::vector<Best> cells(kCells);
+    for (int pass = 0; pass < kPasses; ++pass) {
+        for (int index = 0; index < kPrototypeCount; ++index) {
+            for (size_t b = 0; b < std::size(kBlockSizes); ++b) {
+                Best& best = cells[index * std::size(kBlockSizes) + b];
+                const int block = kBlockSizes[b];
+                for (int round = 0; round < kRounds; ++round)
+                    TimeRound(best, instance, lv2, hasLv2, index, block);
+            }
+        }
+    }
     double worstRatio = 0.0, worstLongRatio = 0.0;
     std::vector<std::string> inPlaceRows;
     for (int index = 0; index < kPrototypeCount; ++index) {
         const double plain = PlainCost(index);
-        for (int block : kBlockSizes) {
-            // One round times every variant once; the fastest of each over all rounds is
-            // kept, so that the ratios compare figures taken side by side.
+        for (size_t b = 0; b < std::size(kBlockSizes); ++b) {
+            const Best& best = cells[index * std::size(kBlockSizes) + b];
+            const int block = kBlockSizes[b];
             double costs[7], baseline, wide = 0.0;
-            Best best;
-            for (int round = 0; round < kRounds; ++round) {
-                best.Keep(0, ShippedCost<double>(instance, index, block, Layout::kStaggered));
-                best.Keep(1, ShippedCost<double>(instance, index, block, Layout::kPaged));
-                best.Keep(2, ShippedCost<float>(instance, index, block, Layout::kStaggered));
-                best.Keep(3, ShippedCost<float>(instance, index, block, Layout::kPaged));
-                best.Keep(8, ShippedCost<double>(instance, index, block, Layout::kInPlace));
-                best.Keep(9, ShippedCost<float>(instance, index, block, Layout::kInPlace));
-                if (hasLv2)
-                    best.Keep(7, Lv2Cost(lv2, index, block));
-                best.Keep(4, LimitCost(BaselineSparseFirKernel(), index, kLimitLengths));
-                if (HasAvx2())
-                    best.Keep(5, LimitCost(Avx2SparseFirKernel(), index, kLimitLengths));
-                best.Keep(6, LimitCost(HasAvx2() ? Avx2SparseFirKernel() : BaselineSparseFirKernel(),
-                                       index, kLongLengths));
-            }
             for (int v = 0; v < 4; ++v)
                 costs[v] = best.value[v];
             costs[4] = hasLv2 ? best.value[7] : 0.0;
