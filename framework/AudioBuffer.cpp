@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::align_val_t kChannelAlignment{16};
+constexpr std::align_val_t kChannelAlignment{64};
 
 // The lead keeps the alignment: 16 doubles are 128 bytes.
 double* AllocateChannel(int samples)

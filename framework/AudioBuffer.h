@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-// One or two channels of 64-bit samples, each channel 16-byte aligned and exactly as long
+// One or two channels of 64-bit samples, each channel 64-byte aligned and exactly as long
 // as the block. The memory is kept as capacity: shrinking and growing back up to the
 // largest length held allocates nothing.
 class CAudioBuffer {
