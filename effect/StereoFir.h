@@ -24,9 +24,10 @@ public:
     // One block of the designed form (HasDesignedForm) over lines with kSparseHistory
     // writable samples in front of each channel, as SparseFirBlockRun describes: the host's
     // inputs, when given (non-null), are read in place or taken into the lines; the outputs
-    // may be the host's, 32-bit ones narrowed. Afterwards the leads hold the last 16 inputs, and the call
-    // answers true: a caller that passes the same lines next time, with nothing else written
-    // to their leads, passes leadHoldsHistory and saves putting the history back.
+    // may be the host's, 32-bit ones narrowed. Afterwards the leads hold the last 16 inputs,
+    // and the call answers true: a caller that passes the same lines next time, with nothing
+    // else written to their leads, passes leadHoldsHistory and saves putting the history
+    // back.
     template <class Sample>
     bool RunBlock(const Sample* const* input, double* const* line, Sample* const* output,
                   int frames, int factor, bool leadHoldsHistory);

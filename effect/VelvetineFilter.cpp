@@ -127,9 +127,9 @@ void CVelvetineFilter::Process()
     KeepLead(held ? index : -1);
 }
 
-// The usual block, as long as every port, in the designed form: the host's inputs are taken
-// in behind the kept history and the sums go straight to the host's outputs, so that no copy
-// comes before or after. Anything else is left to Process.
+// The usual block, as long as every port, in the designed form: the fused block reads the
+// host's inputs and writes its sums straight to the host's outputs, so that no copy comes
+// before or after. Anything else is left to Process.
 template <class Sample>
 bool CVelvetineFilter::RunArrays(const Sample* const* inputs, Sample* const* outputs,
                                  int frames)

@@ -8,8 +8,8 @@
 #include "effect/VelvetineFilterInfo.h"
 #include "framework/AudioBuffer.h"
 #include "framework/Port.h"
-#include "framework/SampleNarrowing.h"
 #include "shell/CpuFeatures.h"
+#include "shell/SampleCopy.h"
 
 namespace {
 
@@ -140,17 +140,17 @@ void CLv2Instance::ProcessChunk(const float* inLeft, const float* inRight, float
     float* const targets[2] = {outLeft, outRight};
     if (inLeft && inRight && machine->ProcessArrays(sources, targets, frames))
         return;
+    // An unconnected input reads as silence.
+    const SampleCopies copies = BaselineSampleCopies();
     CAudioBuffer& input = *machine->ports[0]->audio;
     CAudioBuffer& output = *machine->ports[1]->audio;
     for (int c = 0; c < 2; ++c) {
-        double* target = input.channel[c];
-        for (int i = 0; i < frames; ++i)
-            target[i] = sources[c] ? static_cast<double>(sources[c][i]) : 0.0;
+        if (sources[c])
+            copies.widen(sources[c], input.channel[c], frames);
+        else
+            std::fill(input.channel[c], input.channel[c] + frames, 0.0);
     }
     machine->Process();
-    for (int c = 0; c < 2; ++c) {
-        const double* source = output.channel[c];
-        for (int i = 0; i < frames; ++i)
-            targets[c][i] = sample_narrowing::Narrow(source[i]);
-    }
+    for (int c = 0; c < 2; ++c)
+        copies.narrow(output.channel[c], targets[c], frames);
 }

@@ -381,15 +381,15 @@ int main(int argc, char** argv)
     // rounds is kept, so that the ratios compare figures taken side by side. The rounds of a
     // cell are spread over several passes through the whole table: a shared machine's speed
     // drifts over seconds, and a cell timed only within one slow stretch would keep it.
-    constexpr int kCells = kPrototypeCount * std::size(kBlockSizes);
-    std::vector<Best> cells(kCells);
+    std::vector<Best> cells(kPrototypeCount * std::size(kBlockSizes));
+    const auto cell = [&](int index, size_t b) -> Best& {
+        return cells[index * std::size(kBlockSizes) + b];
+    };
     for (int pass = 0; pass < kPasses; ++pass) {
         for (int index = 0; index < kPrototypeCount; ++index) {
             for (size_t b = 0; b < std::size(kBlockSizes); ++b) {
-                Best& best = cells[index * std::size(kBlockSizes) + b];
-                const int block = kBlockSizes[b];
                 for (int round = 0; round < kRounds; ++round)
-                    TimeRound(best, instance, lv2, hasLv2, index, block);
+                    TimeRound(cell(index, b), instance, lv2, hasLv2, index, kBlockSizes[b]);
             }
         }
     }
@@ -398,7 +398,7 @@ int main(int argc, char** argv)
     for (int index = 0; index < kPrototypeCount; ++index) {
         const double plain = PlainCost(index);
         for (size_t b = 0; b < std::size(kBlockSizes); ++b) {
-            const Best& best = cells[index * std::size(kBlockSizes) + b];
+            const Best& best = cell(index, b);
             const int block = kBlockSizes[b];
             double costs[7], baseline, wide = 0.0;
             for (int v = 0; v < 4; ++v)

@@ -150,6 +150,22 @@ TEST(Lv2Plugin, InPlaceAndChunkedRunsGiveWhatSeparateBuffersGive)
     }
 }
 
+TEST(Lv2Plugin, AnUnconnectedInputIsSilence)
+{
+    ASSERT_DESCRIPTOR();
+    constexpr int kFrames = 1000;
+    Instance silent(0, kFrames), unconnected(0, kFrames);
+    ASSERT_TRUE(silent.handle && unconnected.handle);
+    FillNoise(unconnected.in, 5);
+    silent.in[1] = unconnected.in[1];
+    std::fill(silent.in[0].begin(), silent.in[0].end(), 0.0f);
+    Descriptor()->connect_port(unconnected.handle, 0, nullptr);
+    silent.Run(kFrames);
+    unconnected.Run(kFrames);
+    EXPECT_EQ(unconnected.out, silent.out);
+    EXPECT_NE(unconnected.out[1], std::vector<float>(kFrames, 0.0f));
+}
+
 TEST(Lv2Plugin, RandomHostCallsKeepOutputsFiniteAndInsideTheirBuffers)
 {
     ASSERT_DESCRIPTOR();
