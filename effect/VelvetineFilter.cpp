@@ -28,7 +28,6 @@ CVelvetineFilter::CVelvetineFilter(CHost* host, CVelvetineFilterInfo* descriptio
       sampleRate(0),
       blockLength(0),
       controlValues(nullptr),
-      bank(nullptr),
       lineIn(nullptr),
       lineOut(nullptr),
       editor(nullptr),
@@ -60,15 +59,13 @@ CVelvetineFilter::~CVelvetineFilter()
     delete[] ports;
     ports = nullptr;
     portCount = 0;
-    for (int i = 0; i < kPrototypeCount; ++i)
-        delete bank[i];
-    delete[] bank;
+    for (CStereoFir* fir : bank)
+        delete fir;
     delete[] controlValues;
 }
 
 void CVelvetineFilter::DesignPrototypes()
 {
-    bank = new CStereoFir*[kPrototypeCount];
     for (int i = 0; i < kPrototypeCount; ++i) {
         const PrototypeDesign& design = DesignedPrototype(i);
         const double* h = design.coefficients.data();
@@ -87,7 +84,7 @@ void CVelvetineFilter::UseAvx2(bool processorHasAvx2)
 
 int CVelvetineFilter::SelectedPrototype() const
 {
-    return PrototypeIndex(controlValues[kOversampling].load(std::memory_order_relaxed));
+    return selectedPrototype.load(std::memory_order_relaxed);
 }
 
 int CVelvetineFilter::PortFrames() const
@@ -168,6 +165,7 @@ void CVelvetineFilter::SetControl(int index, double value)
     if (index != kOversampling)
         return;
     controlValues[kOversampling].store(value, std::memory_order_relaxed);
+    selectedPrototype.store(PrototypeIndex(value), std::memory_order_relaxed);
     if (editor)
         UpdateEditor();
 }

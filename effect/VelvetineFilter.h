@@ -82,7 +82,11 @@ private:
     // Written by host and editor threads while Process reads it on the audio thread: a
     // lock-free atomic, so neither side waits and no read is torn.
     std::atomic<double>* controlValues;
-    CStereoFir** bank;
+    // The prototype the oversampling control selects, worked out as the value is set, so
+    // that a block finds its filter without arithmetic on the value first.
+    std::atomic<int> selectedPrototype{0};
+    // In the machine itself, one load nearer to a block than an array of its own.
+    CStereoFir* bank[kPrototypeCount] = {};
     // The audio ports' buffers, which live as long as the machine.
     CAudioBuffer* lineIn;
     CAudioBuffer* lineOut;
