@@ -307,8 +307,8 @@ double PlainCost(int index)
 }
 
 struct Best {
-    double value[12] = {1e300, 1e300, 1e300, 1e300, 1e300, 1e300,
-                        1e300, 1e300, 1e300, 1e300, 1e300, 1e300};
+    double value[12];
+    Best() { std::fill(std::begin(value), std::end(value), 1e300); }
     void Keep(int v, double x) { value[v] = std::min(value[v], x); }
 };
 
@@ -368,6 +368,12 @@ bool HasAvx2()
 #endif
 }
 
+// The kernels the plug-in itself chooses on this processor.
+SparseFirKernels ChosenKernels()
+{
+    return HasAvx2() ? Avx2SparseFirKernels() : BaselineSparseFirKernels();
+}
+
 // Every variant of one cell timed once, each kept in `best` if it is the fastest yet.
 void TimeRound(Best& best, Instance& instance, Lv2Plugin& lv2, bool hasLv2, int index, int block)
 {
@@ -382,9 +388,8 @@ void TimeRound(Best& best, Instance& instance, Lv2Plugin& lv2, bool hasLv2, int 
     best.Keep(4, LimitCost(BaselineSparseFirKernel(), index, kLimitLengths));
     if (HasAvx2())
         best.Keep(5, LimitCost(Avx2SparseFirKernel(), index, kLimitLengths));
-    best.Keep(6, LimitCost(HasAvx2() ? Avx2SparseFirKernel() : BaselineSparseFirKernel(), index,
-                           kLongLengths));
-    const SparseFirKernels kernels = HasAvx2() ? Avx2SparseFirKernels() : BaselineSparseFirKernels();
+    const SparseFirKernels kernels = ChosenKernels();
+    best.Keep(6, LimitCost(kernels.filter, index, kLongLengths));
     best.Keep(10, BlockRunCost<double>(kernels, index, block));
     best.Keep(11, BlockRunCost<float>(kernels, index, block));
 }
@@ -482,7 +487,7 @@ int main(int argc, char** argv)
                 "factor", "block", "d run", "f run", "limit", "d/lim", "f/lim");
     for (const std::string& row : blockRunRows)
         std::fputs(row.c_str(), stdout);
-    const SparseFirKernel kernel = HasAvx2() ? Avx2SparseFirKernel() : BaselineSparseFirKernel();
+    const SparseFirKernel kernel = ChosenKernels().filter;
     for (int index = 0; index < kPrototypeCount; ++index)
         std::printf("bits %2dx (shipped, limit, plain): %s\n", PrototypeFactor(index),
                     CompareBits(entry, index, kernel).c_str());
