@@ -29,3 +29,22 @@ cannot_run_32_bit() {
   if [ $code -eq 126 ]; then echo "this machine's kernel cannot execute 32-bit programs"; return 0; fi
   return 1
 }
+
+# end_wine_session: ends the private prefix's Wine server and waits until it is gone. A
+# server outlives its last program by a few seconds, and its desktop keeps the display (or
+# the lack of one) it was started with: a program that needs another display must not join it.
+end_wine_session() {
+  command -v wineserver >/dev/null || return 0
+  WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}" wineserver -k 2>/dev/null || true
+  WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}" wineserver -w 2>/dev/null || true
+}
+
+# run_windows_on_screen PROGRAM ARGS...: a Windows program that opens windows, under Wine
+# on an X server without a screen of its own, in a Wine session of its own.
+run_windows_on_screen() {
+  end_wine_session
+  local status=0
+  xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$root/cmake/wine-run" "$@" || status=$?
+  end_wine_session
+  return $status
+}
