@@ -2,18 +2,8 @@
 # the processing apart), the effect's editor over the toolkit's X11 back end. Like the
 # plug-ins it exports only its entry point and needs only the C and C++ runtimes: Xlib is
 # loaded when an editor opens.
-if(NOT VELVETINE_LV2_URI)
-  set(VELVETINE_LV2_URI "urn:fernhollowstudios:qm-velvetine")
-endif()
-if(NOT VELVETINE_LV2_UI_URI)
-  set(VELVETINE_LV2_UI_URI "${VELVETINE_LV2_URI}:ui")
-endif()
-if(NOT VELVETINE_LV2_BUNDLE)
-  set(VELVETINE_LV2_BUNDLE ${CMAKE_BINARY_DIR}/lv2/QMVelvetine.lv2)
-endif()
 add_library(QMVelvetine_lv2ui SHARED ${CMAKE_SOURCE_DIR}/lv2ui/VelvetineUi_x11.cpp)
 target_link_libraries(QMVelvetine_lv2ui PRIVATE velvetine_effect)
-target_compile_definitions(QMVelvetine_lv2ui PRIVATE VELVETINE_LV2_UI_URI="${VELVETINE_LV2_UI_URI}")
 target_link_options(QMVelvetine_lv2ui PRIVATE
   -Wl,--version-script=${CMAKE_SOURCE_DIR}/lv2ui/QMVelvetineUi.map -Wl,--no-undefined)
 set_target_properties(QMVelvetine_lv2ui PROPERTIES

@@ -16,11 +16,11 @@ set_property(SOURCE ${velvetine_resource_scripts} APPEND PROPERTY
   INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/resources)
 set_property(SOURCE ${velvetine_resource_scripts} APPEND PROPERTY
   OBJECT_DEPENDS ${velvetine_resource_payload})
-# The version resource takes the project's version.
-set_property(SOURCE ${velvetine_resource_scripts} APPEND PROPERTY COMPILE_DEFINITIONS
-  VELVETINE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
-  VELVETINE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
-  VELVETINE_VERSION_PATCH=${PROJECT_VERSION_PATCH})
+# The version resource reads the identity record.
+set_property(SOURCE ${velvetine_resource_scripts} APPEND PROPERTY
+  INCLUDE_DIRECTORIES ${CMAKE_BINARY_DIR}/generated)
+set_property(SOURCE ${velvetine_resource_scripts} APPEND PROPERTY
+  OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/generated/core/Identity.h)
 set_target_properties(QMVelvetine PROPERTIES
   PREFIX ""
   OUTPUT_NAME QMVelvetine

@@ -1,11 +1,12 @@
 #include "effect/VelvetineFilterInfo.h"
 
+#include "core/Identity.h"
 #include "effect/EditorPictures.h"
 #include "effect/VelvetineFilter.h"
 #include "gui/Picture.h"
 
 CVelvetineFilterInfo::CVelvetineFilterInfo(CHost* host)
-    : CMachineInfo("QM Velvetine", "Tidegate::QM Velvetine", "Native"), host(host)
+    : CMachineInfo(Identity::kProductName, "Tidegate::" VELVETINE_PRODUCT_NAME, "Native"), host(host)
 {
     LoadEditorPictures(*this);
 }

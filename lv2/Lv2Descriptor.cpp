@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/Identity.h"
 #include "lv2/Lv2Instance.h"
 
 namespace {
@@ -82,7 +83,7 @@ const void* ExtensionData(const char*)
 }
 
 const LV2_Descriptor descriptor = {
-    VELVETINE_LV2_URI, Instantiate, ConnectPort, Activate, Run, Deactivate, Cleanup, ExtensionData,
+    Identity::kLv2Uri, Instantiate, ConnectPort, Activate, Run, Deactivate, Cleanup, ExtensionData,
 };
 
 }  // namespace

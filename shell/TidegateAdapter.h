@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/Identity.h"
 #include "framework/Machine.h"
 #include "shell/AEffEditor.h"
 #include "shell/AudioEffectX.h"
@@ -16,8 +17,8 @@ class CPort;
 // builds the actual window.
 class CTidegateAdapter : public AudioEffectX, public AEffEditor {
 public:
-    static constexpr int32_t kUniqueID = VstFourCharCode('Q', 'M', 'V', 'L');
-    static constexpr const char* kVendor = "Fernhollowstudios";
+    static constexpr int32_t kUniqueID = Identity::kVst2UniqueId;
+    static constexpr const char* kVendor = Identity::kMaker;
 
     // Takes ownership of the machine.
     CTidegateAdapter(CMachine* machine, audioMasterCallback hostCallback);
