@@ -19,17 +19,23 @@ target_link_options(QMVelvetine_vst2 PRIVATE -Wl,--defsym,main=VSTPluginMain)
 set_target_properties(QMVelvetine_vst2 PROPERTIES
   OUTPUT_NAME QMVelvetine LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-# The bundle: the shared object and the two turtle files, which carry the project's version
-# and the plug-in's URI (the code gets the same URI from here).
-set(VELVETINE_LV2_URI "urn:fernhollowstudios:qm-velvetine")
-set(VELVETINE_LV2_UI_URI "${VELVETINE_LV2_URI}:ui")
-target_compile_definitions(velvetine_lv2 PRIVATE VELVETINE_LV2_URI="${VELVETINE_LV2_URI}")
+# The bundle: the shared object and the two turtle files, which carry the identity record.
 set(VELVETINE_LV2_BUNDLE ${CMAKE_BINARY_DIR}/lv2/QMVelvetine.lv2)
 velvetine_native_plugin(QMVelvetine_lv2 ${CMAKE_SOURCE_DIR}/lv2/QMVelvetine.map velvetine_lv2)
 set_target_properties(QMVelvetine_lv2 PROPERTIES
   OUTPUT_NAME QMVelvetine LIBRARY_OUTPUT_DIRECTORY ${VELVETINE_LV2_BUNDLE})
 configure_file(${CMAKE_SOURCE_DIR}/lv2/manifest.ttl.in ${VELVETINE_LV2_BUNDLE}/manifest.ttl @ONLY)
-configure_file(${CMAKE_SOURCE_DIR}/lv2/QMVelvetine.ttl.in ${VELVETINE_LV2_BUNDLE}/QMVelvetine.ttl @ONLY)
+# The plug-in's turtle: the identity here, then the control port written at build time from
+# the control's description by a program of the build's own.
+set(VELVETINE_LV2_CONTROL_PORT "@VELVETINE_LV2_CONTROL_PORT@")
+configure_file(${CMAKE_SOURCE_DIR}/lv2/QMVelvetine.ttl.in ${CMAKE_BINARY_DIR}/lv2/QMVelvetine.ttl.in @ONLY)
+add_executable(velvetine-lv2-turtle ${CMAKE_SOURCE_DIR}/lv2/turtle/WriteTurtle.cpp)
+target_link_libraries(velvetine-lv2-turtle PRIVATE velvetine_effect)
+add_custom_command(OUTPUT ${VELVETINE_LV2_BUNDLE}/QMVelvetine.ttl
+  COMMAND velvetine-lv2-turtle ${CMAKE_BINARY_DIR}/lv2/QMVelvetine.ttl.in ${VELVETINE_LV2_BUNDLE}/QMVelvetine.ttl
+  DEPENDS velvetine-lv2-turtle ${CMAKE_BINARY_DIR}/lv2/QMVelvetine.ttl.in)
+add_custom_target(QMVelvetine_lv2_turtle DEPENDS ${VELVETINE_LV2_BUNDLE}/QMVelvetine.ttl)
+add_dependencies(QMVelvetine_lv2 QMVelvetine_lv2_turtle)
 
 # Outside the sanitizer build, the shared objects may need only Debian's C and C++ runtimes
 # and must export only their entry points.

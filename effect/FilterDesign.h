@@ -2,10 +2,12 @@
 
 #include <vector>
 
-// The five minimum-phase interpolation prototypes, one per oversampling factor.
-constexpr int kPrototypeCount = 5;
+#include "effect/ControlDescription.h"
 
-inline int PrototypeFactor(int index) { return 2 << index; }
+// The five minimum-phase interpolation prototypes, one per oversampling factor.
+constexpr int kPrototypeCount = OversamplingControl::kStepCount;
+
+inline int PrototypeFactor(int index) { return OversamplingControl::FactorOfStep(index); }
 inline int PrototypeLength(int index) { return 16 * PrototypeFactor(index) + 1; }
 
 // The design constants, the 14-decimal pi and 2 pi.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "effect/ControlDescription.h"
 #include "effect/FilterDesign.h"
 #include "effect/StereoFir.h"
 #include "framework/AudioBuffer.h"
@@ -15,9 +16,10 @@ namespace {
 enum ControlIndex { kOversampling = 0, kControlCount };
 
 // The controls, one row each; display kind 0 shows the oversampling factor.
-constexpr const char* kControlNames[kControlCount] = {"Oversampling"};
+constexpr const char* kControlNames[kControlCount] = {OversamplingControl::kName};
 constexpr int kControlDisplayKinds[kControlCount] = {0};
-constexpr double kControlDefaults[kControlCount] = {0.0};
+constexpr double kControlDefaults[kControlCount] = {
+    OversamplingControl::ValueOfStep(OversamplingControl::kDefaultStep)};
 
 enum PortIndex { kLineIn = 0, kLineOut, kPortCount };
 
@@ -181,7 +183,8 @@ void CVelvetineFilter::GetControlName(int index, char* text)
 void CVelvetineFilter::GetControlText(int index, double value, char* text)
 {
     if (index == kOversampling && kControlDisplayKinds[index] == 0)
-        std::snprintf(text, kMachineTextSize, "%ix", PrototypeFactor(PrototypeIndex(value)));
+        std::snprintf(text, kMachineTextSize, "%s",
+                      OversamplingControl::TextOfStep(OversamplingControl::StepOfValue(value)));
     else
         text[0] = '\0';
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "effect/ControlDescription.h"
 #include "effect/FilterDesign.h"
 #include "framework/Machine.h"
 
@@ -35,18 +36,8 @@ public:
     void SetBlockLength(int frames) override;
     bool ReservedQuery() override;
 
-    // The prototype a control value selects: trunc(4 v), kept inside the bank (NaN: 0).
-    static int PrototypeIndex(double value)
-    {
-        // A restored state block or a misbehaving host may hand over anything; whatever it
-        // is must select one of the five prototypes. NaN fails the first test and selects 2x.
-        if (!(value >= 0.0))
-            return 0;
-        const double scaled = 4.0 * value;
-        if (scaled >= kPrototypeCount - 1)
-            return kPrototypeCount - 1;
-        return static_cast<int>(scaled);
-    }
+    // The prototype a control value selects: one per step of the control.
+    static int PrototypeIndex(double value) { return OversamplingControl::StepOfValue(value); }
 
     int SampleRate() const { return sampleRate; }
     int BlockLength() const { return blockLength; }

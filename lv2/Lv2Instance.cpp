@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "effect/ControlDescription.h"
 #include "effect/VelvetineFilter.h"
 #include "effect/VelvetineFilterInfo.h"
 #include "framework/AudioBuffer.h"
@@ -13,8 +14,6 @@
 
 namespace {
 
-constexpr float kFactors[] = {2.0f, 4.0f, 8.0f, 16.0f, 32.0f};
-constexpr int kFactorCount = 5;
 constexpr int kDefaultSampleRate = 48000;
 
 // One description serves every instance of the process, as in the VST 2.x binding; it is
@@ -71,18 +70,9 @@ CLv2Instance::CLv2Instance(double sampleRate, int maxBlockLength)
 
 CLv2Instance::~CLv2Instance() = default;
 
-double CLv2Instance::ControlValueForFactor(float factor)
-{
-    int index = 0;
-    for (int i = 1; i < kFactorCount; ++i)
-        if (factor >= kFactors[i])
-            index = i;
-    return 0.25 * index;
-}
-
 void CLv2Instance::ConnectPort(uint32_t port, void* data)
 {
-    if (port < kPortCount)
+    if (port < kLv2PortCount)
         ports[port] = static_cast<float*>(data);
 }
 
@@ -103,17 +93,19 @@ void CLv2Instance::Activate()
 
 void CLv2Instance::Run(uint32_t frames)
 {
-    // Read once per run, as the VST 2.x binding reads the parameter once per block.
-    const float* control = ports[kOversampling];
-    const double value = ControlValueForFactor(control ? *control : kFactors[0]);
+    // Read once per run, as the VST 2.x binding reads the parameter once per block. The port
+    // selects the largest offered factor not above it; an unconnected one, the default.
+    const float* control = ports[kLv2Oversampling];
+    const int step = control ? OversamplingControl::StepOfFactor(*control) : OversamplingControl::kDefaultStep;
+    const double value = OversamplingControl::ValueOfStep(step);
     if (value != machineControl) {
         machine->SetControl(0, value);
         machineControl = value;
     }
-    const float* inLeft = ports[kInLeft];
-    const float* inRight = ports[kInRight];
-    float* outLeft = ports[kOutLeft];
-    float* outRight = ports[kOutRight];
+    const float* inLeft = ports[kLv2InLeft];
+    const float* inRight = ports[kLv2InRight];
+    float* outLeft = ports[kLv2OutLeft];
+    float* outRight = ports[kLv2OutRight];
     if (!outLeft || !outRight || frames == 0)
         return;
     dirty = true;

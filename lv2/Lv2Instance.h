@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "lv2/Lv2Host.h"
+#include "lv2/Lv2Ports.h"
 
 class CMachine;
 
@@ -12,7 +13,6 @@ class CMachine;
 // chunk); longer runs are processed in chunks of that length, so run never allocates.
 class CLv2Instance {
 public:
-    enum PortIndex : uint32_t { kInLeft, kInRight, kOutLeft, kOutRight, kOversampling, kPortCount };
 
     static constexpr int kDefaultChunk = 1024;
     static constexpr int kLargestChunk = 8192;
@@ -28,10 +28,6 @@ public:
 
     int ChunkLength() const { return chunk; }
 
-    // The control value that selects the prototype of an oversampling factor: the largest
-    // offered factor not above it, within 2 ... 32; anything not a number selects 2x.
-    static double ControlValueForFactor(float factor);
-
     CLv2Instance(const CLv2Instance&) = delete;
     CLv2Instance& operator=(const CLv2Instance&) = delete;
 
@@ -45,5 +41,5 @@ private:
     int machineBlock;  // the frames the machine's buffers hold now, at most `chunk`
     double machineControl = -1.0;  // the control value last handed to the machine
     bool dirty;  // the filter has been given samples since it was made
-    float* ports[kPortCount] = {};
+    float* ports[kLv2PortCount] = {};
 };

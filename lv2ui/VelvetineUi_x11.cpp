@@ -9,18 +9,20 @@
 #include <cstring>
 #include <memory>
 
+#include "core/Identity.h"
 #include "effect/EditorPictures.h"
 #include "effect/VelvetineFilter.h"
 #include "effect/VelvetineFilterInfo.h"
-#include "framework/Host.h"
+#include "core/HostBase.h"
 #include "gui/Control.h"
-#include "lv2ui/FactorPort.h"
+#include "effect/ControlDescription.h"
+#include "lv2/Lv2Ports.h"
 
 namespace {
 
 // The machine's view of the LV2 host: a change made in the editor is written to the
 // control port as the factor the port carries.
-class CUiHost final : public CHost {
+class CUiHost final : public CHostBase {
 public:
     CUiHost(LV2UI_Write_Function writeFunction, LV2UI_Controller hostController)
         : write(writeFunction), controller(hostController)
@@ -31,23 +33,14 @@ public:
     {
         if (index != 0 || !write)
             return 0;
-        const float factor = FactorOfControl(value);
-        write(controller, kFactorPortIndex, sizeof factor, 0, &factor);
+        const float factor = static_cast<float>(
+            OversamplingControl::FactorOfStep(OversamplingControl::StepOfValue(value)));
+        write(controller, kLv2Oversampling, sizeof factor, 0, &factor);
         return 0;
     }
     // The UI's machine never processes audio; any rate and block size serve.
     int GetSampleRate() override { return 48000; }
     int GetBlockSize() override { return 0; }
-    int ReservedQueryA() override { return 0; }
-    int ReservedQueryB() override { return 0; }
-    int ReservedQueryC() override { return 0; }
-    int ReservedQueryD() override { return 0; }
-    double GetTempo() override { return 120.0; }
-    double GetTicksPerBeat() override { return 16.0; }
-    int GetSamplesPerTick() override { return 0; }
-    bool ReservedFlag() override { return false; }
-    int ReservedQueryE() override { return 0; }
-    intptr_t CallHost(void*, int32_t, int32_t, intptr_t, void*, float) override { return 0; }
 
 private:
     LV2UI_Write_Function write;
@@ -92,11 +85,12 @@ void Cleanup(LV2UI_Handle handle) { delete static_cast<VelvetineUi*>(handle); }
 
 void PortEvent(LV2UI_Handle handle, uint32_t port, uint32_t size, uint32_t format, const void* buffer)
 {
-    if (port != kFactorPortIndex || format != 0 || size != sizeof(float) || !buffer)
+    if (port != kLv2Oversampling || format != 0 || size != sizeof(float) || !buffer)
         return;
     float factor;
     std::memcpy(&factor, buffer, sizeof factor);
-    static_cast<VelvetineUi*>(handle)->machine->SetControl(0, ControlOfFactor(factor));
+    static_cast<VelvetineUi*>(handle)->machine->SetControl(
+        0, OversamplingControl::ValueOfStep(OversamplingControl::StepOfFactor(factor)));
 }
 
 int Idle(LV2UI_Handle)
@@ -112,7 +106,7 @@ const void* ExtensionData(const char* uri)
     return std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &idleInterface : nullptr;
 }
 
-const LV2UI_Descriptor descriptor = {VELVETINE_LV2_UI_URI, Instantiate, Cleanup, PortEvent, ExtensionData};
+const LV2UI_Descriptor descriptor = {Identity::kLv2UiUri, Instantiate, Cleanup, PortEvent, ExtensionData};
 
 }  // namespace
 

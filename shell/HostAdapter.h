@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "framework/Host.h"
+#include "core/HostBase.h"
 
 // The VST 2.x host callback (audioMasterCallback).
 using HostCallback = intptr_t (*)(void* effect, int32_t opcode, int32_t index, intptr_t value,
@@ -11,7 +11,7 @@ using HostCallback = intptr_t (*)(void* effect, int32_t opcode, int32_t index, i
 // The framework's host interface over the VST 2.x host callback. One exists per process,
 // bound to the callback of the first instance; calls about a particular instance name it
 // through the effect record they pass, so the first instance's callback serves them all.
-class CHostAdapter final : public CHost {
+class CHostAdapter final : public CHostBase {
 public:
     enum Opcode : int32_t {
         kAutomate = 0,        // audioMasterAutomate
@@ -21,18 +21,9 @@ public:
 
     explicit CHostAdapter(HostCallback callback) : callback(callback) {}
 
-    int ReservedQueryA() override;
-    int ReservedQueryB() override;
-    int ReservedQueryC() override;
     intptr_t Automate(CMachine* machine, int index, double value) override;
-    int ReservedQueryD() override;
-    double GetTempo() override;
-    double GetTicksPerBeat() override;
-    int GetSamplesPerTick() override;
     int GetSampleRate() override;
     int GetBlockSize() override;
-    bool ReservedFlag() override;
-    int ReservedQueryE() override;
     intptr_t CallHost(void* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
                       float opt) override;
 
