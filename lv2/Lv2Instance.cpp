@@ -9,8 +9,8 @@
 #include "effect/VelvetineFilterInfo.h"
 #include "framework/AudioBuffer.h"
 #include "framework/Port.h"
-#include "shell/CpuFeatures.h"
-#include "shell/SampleCopy.h"
+#include "core/CpuFeatures.h"
+#include "core/SampleCopy.h"
 
 namespace {
 

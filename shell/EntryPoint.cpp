@@ -6,7 +6,7 @@
 #include "effect/VelvetineFilter.h"
 #include "effect/VelvetineFilterInfo.h"
 #include "framework/AudioBuffer.h"
-#include "shell/CpuFeatures.h"
+#include "core/CpuFeatures.h"
 #include "shell/CreationRecord.h"
 #include "shell/HostAdapter.h"
 #include "shell/Module.h"

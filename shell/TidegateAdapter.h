@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/SampleCopy.h"
+#include "core/SampleCopy.h"
 
 #include <cstdint>
 

@@ -7,7 +7,7 @@
 
 #include "effect/VelvetineFilter.h"
 #include "framework/AudioBuffer.h"
-#include "shell/CpuFeatures.h"
+#include "core/CpuFeatures.h"
 #include "shell/CreationRecord.h"
 #include "shell/EntryPoint.h"
 #include "shell/HostAdapter.h"

@@ -1,4 +1,4 @@
-#include "shell/CpuFeatures.h"
+#include "core/CpuFeatures.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>

@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "shell/CpuFeatures.h"
+#include "core/CpuFeatures.h"
 
 namespace {
 

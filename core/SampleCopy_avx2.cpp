@@ -1,6 +1,6 @@
 // Built with AVX2 enabled; runs only where the processor reports it.
 
-#include "shell/SampleCopy.h"
+#include "core/SampleCopy.h"
 
 #if defined(__AVX2__)
 #include <immintrin.h>

@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "shell/SampleCopy.h"
+#include "core/SampleCopy.h"
 
 namespace {
 
