@@ -25,7 +25,7 @@ enum PortIndex { kLineIn = 0, kLineOut, kPortCount };
 
 }  // namespace
 
-CVelvetineFilter::CVelvetineFilter(CHost* host, CVelvetineFilterInfo* description)
+CVelvetineFilter::CVelvetineFilter(CHost* host, CFilterDescription* description)
     : CMachine(host),
       sampleRate(0),
       blockLength(0),

@@ -11,15 +11,15 @@ static_assert(std::atomic<double>::is_always_lock_free, "control values must not
 
 class CAudioBuffer;
 class CStereoFir;
-class CVelvetineFilterInfo;
-class CVelvetineFilterGUI;
+class CFilterDescription;
+class CFilterEditor;
 
 // The effect: one stereo input port "Line In", one stereo output port "Line Out" and one
 // control, "Oversampling", which selects one of five minimum-phase FIR prototypes
 // (2x, 4x, 8x, 16x, 32x).
 class CVelvetineFilter : public CMachine {
 public:
-    CVelvetineFilter(CHost* host, CVelvetineFilterInfo* description);
+    CVelvetineFilter(CHost* host, CFilterDescription* description);
     ~CVelvetineFilter() override;
 
     void Process() override;
@@ -66,7 +66,7 @@ private:
     void DeleteEditor();
     // The editor with editorSwap taken in `hold`; null, and the lock not taken, when there
     // is none.
-    CVelvetineFilterGUI* HeldEditor(std::unique_lock<std::mutex>& hold);
+    CFilterEditor* HeldEditor(std::unique_lock<std::mutex>& hold);
 
     int sampleRate;
     int blockLength;
@@ -91,7 +91,7 @@ private:
     // Host threads test the pointer without a lock and hand redraws to the editor under
     // editorSwap, which is held only to swap the pointer or to post a redraw, never while
     // an editor renders or is destroyed.
-    std::atomic<CVelvetineFilterGUI*> editor;
+    std::atomic<CFilterEditor*> editor;
     std::mutex editorSwap;
-    CVelvetineFilterInfo* description;
+    CFilterDescription* description;
 };

@@ -2,10 +2,8 @@
 
 #include <memory>
 
-#include "effect/EditorPictures.h"
-#include "effect/EditorWindow.h"
-#include "effect/VelvetineFilterGUI.h"
-#include "effect/VelvetineFilterInfo.h"
+#include "effect/FilterDescription.h"
+#include "effect/FilterEditor.h"
 
 // The editor is built, replaced and deleted on the host's user-interface thread, which is
 // also the thread that handles its window's events, while the host may set the parameter
@@ -21,10 +19,14 @@ const int kOversamplingControl = 0;
 // Answered the same whether or not an editor is open, so a host can size its frame first.
 bool CVelvetineFilter::GetEditorRect(int16_t* top, int16_t* left, int16_t* right, int16_t* bottom)
 {
+    int width = 0;
+    int height = 0;
+    if (!description || !description->EditorSize(&width, &height))
+        return false;
     *top = 0;
     *left = 0;
-    *right = static_cast<int16_t>(EditorWidth(description));
-    *bottom = static_cast<int16_t>(EditorHeight(description));
+    *right = static_cast<int16_t>(width);
+    *bottom = static_cast<int16_t>(height);
     return true;
 }
 
@@ -33,28 +35,24 @@ NativeWindow CVelvetineFilter::OpenEditor(NativeWindow parent)
     // The old editor goes first, and the parent is looked at only afterwards: the host may
     // hand over the old editor's own window or one inside it, which its deletion destroys.
     DeleteEditor();
-    ControlParent parentWindow{};
-    if (!EditorParentFromHost(parent, &parentWindow))
+    if (!description)
         return nullptr;
-    // The parent can still vanish before the editor's window exists, the display may be
-    // missing or a request refused: a build that fails is declined, never fatal, and the
-    // host keeps running without an editor.
-    std::unique_ptr<CVelvetineFilterGUI> created(new CVelvetineFilterGUI(parentWindow, this, description));
-    if (!created->IsBuilt())
+    std::unique_ptr<CFilterEditor> created(description->BuildEditor(parent, this));
+    if (!created)
         return nullptr;
     {
         std::lock_guard<std::mutex> hold(editorSwap);
         editor = created.get();
     }
-    CVelvetineFilterGUI* current = created.release();
+    CFilterEditor* current = created.release();
     // A change made on a host thread while the editor was being built did not reach it.
     const double value = GetControl(kOversamplingControl);
     if (current->Selected() != PrototypeIndex(value))
         current->ShowValue(value);
-    return EditorWindowForHost(*current);
+    return current->HostWindow();
 }
 
-CVelvetineFilterGUI* CVelvetineFilter::HeldEditor(std::unique_lock<std::mutex>& hold)
+CFilterEditor* CVelvetineFilter::HeldEditor(std::unique_lock<std::mutex>& hold)
 {
     if (!editor)
         return nullptr;
@@ -65,7 +63,7 @@ CVelvetineFilterGUI* CVelvetineFilter::HeldEditor(std::unique_lock<std::mutex>& 
 void CVelvetineFilter::RefreshEditor()
 {
     std::unique_lock<std::mutex> hold;
-    CVelvetineFilterGUI* current = HeldEditor(hold);
+    CFilterEditor* current = HeldEditor(hold);
     if (!current)
         return;
     if (!current->OnWindowThread()) {
@@ -80,7 +78,7 @@ void CVelvetineFilter::RefreshEditor()
 void CVelvetineFilter::UpdateEditor()
 {
     std::unique_lock<std::mutex> hold;
-    CVelvetineFilterGUI* current = HeldEditor(hold);
+    CFilterEditor* current = HeldEditor(hold);
     if (!current)
         return;
     // Off the window's thread ShowValue only posts, which is quick enough to do under the
@@ -92,7 +90,7 @@ void CVelvetineFilter::UpdateEditor()
 
 void CVelvetineFilter::DeleteEditor()
 {
-    CVelvetineFilterGUI* old = nullptr;
+    CFilterEditor* old = nullptr;
     {
         std::lock_guard<std::mutex> hold(editorSwap);
         old = editor.exchange(nullptr);

@@ -6,7 +6,7 @@
 
 #include "effect/ControlDescription.h"
 #include "effect/VelvetineFilter.h"
-#include "effect/VelvetineFilterInfo.h"
+#include "effect/FilterDescription.h"
 #include "framework/AudioBuffer.h"
 #include "framework/Port.h"
 #include "core/CpuFeatures.h"
@@ -18,12 +18,12 @@ constexpr int kDefaultSampleRate = 48000;
 
 // One description serves every instance of the process, as in the VST 2.x binding; it is
 // made with the first instance and kept.
-CVelvetineFilterInfo& SharedDescription()
+CFilterDescription& SharedDescription()
 {
     static CLv2Host descriptionHost(kDefaultSampleRate, CLv2Instance::kDefaultChunk);
-    static CVelvetineFilterInfo* description = [] {
+    static CFilterDescription* description = [] {
         CreateConstantBuffers();
-        return new CVelvetineFilterInfo(&descriptionHost);
+        return new CFilterDescription(&descriptionHost);
     }();
     return *description;
 }

@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "core/Identity.h"
-#include "effect/EditorPictures.h"
+#include "effect/editor/EditorPictures.h"
 #include "effect/VelvetineFilter.h"
-#include "effect/VelvetineFilterInfo.h"
+#include "effect/editor/VelvetineFilterInfo.h"
 #include "core/HostBase.h"
 #include "gui/Control.h"
 #include "effect/ControlDescription.h"

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "effect/VelvetineFilter.h"
-#include "effect/VelvetineFilterInfo.h"
+#include "effect/editor/VelvetineFilterInfo.h"
 #include "framework/AudioBuffer.h"
 #include "core/CpuFeatures.h"
 #include "shell/CreationRecord.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "effect/VelvetineFilter.h"
-#include "effect/VelvetineFilterInfo.h"
+#include "effect/editor/VelvetineFilterInfo.h"
 #include "tests/effect/X11Fixture.h"
 #include "tests/framework/FakeHost.h"
 

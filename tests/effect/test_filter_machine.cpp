@@ -8,7 +8,7 @@
 #include "effect/FilterDesign.h"
 #include "effect/StereoFir.h"
 #include "effect/VelvetineFilter.h"
-#include "effect/VelvetineFilterInfo.h"
+#include "effect/editor/VelvetineFilterInfo.h"
 #include "framework/AudioBuffer.h"
 #include "framework/Port.h"
 #include "tests/framework/FakeHost.h"

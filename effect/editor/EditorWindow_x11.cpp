@@ -1,8 +1,8 @@
-#include "effect/EditorWindow.h"
+#include "effect/editor/EditorWindow.h"
 
 #include <cstdint>
 
-#include "effect/VelvetineFilterGUI.h"
+#include "effect/editor/VelvetineFilterGUI.h"
 
 // Linux hosts pass X11 window ids in the pointer. Whether the id names a window is learnt
 // when the editor's window is made in it, on the editor's own connection.

@@ -1,4 +1,4 @@
-#include "effect/EditorPictures.h"
+#include "effect/editor/EditorPictures.h"
 
 namespace {
 

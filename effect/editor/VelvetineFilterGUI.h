@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <thread>
 
+#include "effect/FilterEditor.h"
 #include "gui/LiteContainer.h"
 
 class CVelvetineFilter;
@@ -12,7 +13,7 @@ class CVelvetineFilterInfo;
 // The effect's editor: the background picture with a row of five buttons, one per
 // oversampling factor. The highlighted button shows the machine's "Oversampling" value; a
 // press reports the button's value to the host as automation and sets it in the machine.
-class CVelvetineFilterGUI : public CLiteContainer {
+class CVelvetineFilterGUI : public CLiteContainer, public CFilterEditor {
 public:
     static constexpr int kButtonCount = 5;
     // Posted to the window's thread when the value changes on another thread.
@@ -29,17 +30,18 @@ public:
 
     void OnLeftDown(int x, int y) override;
     void RenderArea(int left, int top, int right, int bottom, int areaWidth, int areaHeight) override;
-    virtual void Refresh();
+    void Refresh() override;
     void OnAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // Highlights the button of `value`. On the window's thread the editor is redrawn at
     // once; another thread only posts the redraw, so that it never waits for rendering or
     // for the locks a press holds while the host hears of it.
-    void ShowValue(double value);
+    void ShowValue(double value) override;
     // Redraws on the window's thread as soon as it handles its messages; from any thread.
-    void RequestRedraw();
-    bool OnWindowThread() const;
-    int Selected() const { return selected.load(std::memory_order_relaxed); }
+    void RequestRedraw() override;
+    bool OnWindowThread() const override;
+    int Selected() const override { return selected.load(std::memory_order_relaxed); }
+    void* HostWindow() const override;
 
     ButtonArea buttons[kButtonCount];
     std::atomic<int> selected;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "effect/VelvetineFilterInfo.h"
+#include "effect/editor/VelvetineFilterInfo.h"
 #include "gui/Picture.h"
 
 // Resource ids of the editor's pictures in the plug-in library.

@@ -1,8 +1,8 @@
-#include "effect/EditorWindow.h"
+#include "effect/editor/EditorWindow.h"
 
 #include <windows.h>
 
-#include "effect/VelvetineFilterGUI.h"
+#include "effect/editor/VelvetineFilterGUI.h"
 
 bool EditorParentFromHost(NativeWindow parent, ControlParent* window)
 {

@@ -1,8 +1,9 @@
-#include "effect/VelvetineFilterGUI.h"
+#include "effect/editor/VelvetineFilterGUI.h"
 
-#include "effect/EditorPictures.h"
+#include "effect/editor/EditorPictures.h"
+#include "effect/editor/EditorWindow.h"
 #include "effect/VelvetineFilter.h"
-#include "effect/VelvetineFilterInfo.h"
+#include "effect/editor/VelvetineFilterInfo.h"
 #include "gui/Picture.h"
 
 namespace {
@@ -106,3 +107,5 @@ void CVelvetineFilterGUI::OnAppMessage(UINT message, WPARAM, LPARAM)
     redrawPosted = false;
     Update(0, 0, width, height);
 }
+
+void* CVelvetineFilterGUI::HostWindow() const { return EditorWindowForHost(*this); }
