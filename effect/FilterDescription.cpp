@@ -8,7 +8,9 @@ CFilterDescription::CFilterDescription(CHost* host)
 {
 }
 
-CMachine* CFilterDescription::CreateMachine()
+CMachine* CFilterDescription::CreateMachine() { return CreateFilter(); }
+
+CVelvetineFilter* CFilterDescription::CreateFilter()
 {
     CVelvetineFilter* machine = new CVelvetineFilter(host, this);
     machine->UseAvx2(useAvx2);

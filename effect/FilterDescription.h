@@ -14,6 +14,8 @@ class CFilterDescription : public CMachineInfo {
 public:
     explicit CFilterDescription(CHost* host);
     CMachine* CreateMachine() override;
+    // The same, as the filter it is.
+    CVelvetineFilter* CreateFilter();
 
     // The editor's size, answered whether or not one is open; false without an editor.
     virtual bool EditorSize(int* width, int* height) const;

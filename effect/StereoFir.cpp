@@ -1,6 +1,7 @@
 #include "effect/StereoFir.h"
 
 #include <algorithm>
+#include <iterator>
 
 CStereoFir::CStereoFir(int taps, const double* setA, const double* setB)
     : delayA(new double[taps]),
@@ -36,6 +37,15 @@ void CStereoFir::SetCoefficients(const double* setA, const double* setB) {
     std::copy(setA, setA + length, coefficientsA);
     std::copy(setB, setB + length, coefficientsB);
     TakeSparseTaps();
+}
+
+void CStereoFir::ClearHistory()
+{
+    std::fill(delayA, delayA + length, 0.0);
+    std::fill(delayB, delayB + length, 0.0);
+    for (auto& channel : recent)
+        std::fill(std::begin(channel), std::end(channel), 0.0);
+    position = 0;
 }
 
 void CStereoFir::UseKernels(const SparseFirKernels& chosen)

@@ -13,6 +13,8 @@ public:
     ~CStereoFir();
 
     void SetCoefficients(const double* setA, const double* setB);
+    // Silence in the delay lines and the recent inputs, as when the filter was made.
+    void ClearHistory();
 
     // Runs the prototype as a zero-stuffing interpolator by `factor` over `frames` frames:
     // each input sample enters the delay lines followed by factor - 1 zeros and one output

@@ -84,6 +84,13 @@ void CVelvetineFilter::UseAvx2(bool processorHasAvx2)
         bank[i]->UseKernels(kernels);
 }
 
+void CVelvetineFilter::ClearHistory()
+{
+    for (CStereoFir* fir : bank)
+        fir->ClearHistory();
+    KeepLead(-1);
+}
+
 int CVelvetineFilter::SelectedPrototype() const
 {
     return selectedPrototype.load(std::memory_order_relaxed);

@@ -42,6 +42,9 @@ public:
     int SampleRate() const { return sampleRate; }
     int BlockLength() const { return blockLength; }
     CStereoFir* Prototype(int index) const { return bank[index]; }
+    // Every prototype forgets the samples it was given, without allocating: the next block
+    // starts from silence, exactly as a new machine's first block does.
+    void ClearHistory();
     // Runs every prototype on the AVX2 kernel when the processor has AVX2 and this build
     // carries that kernel, otherwise on the baseline. Chosen once, before processing starts.
     void UseAvx2(bool processorHasAvx2);

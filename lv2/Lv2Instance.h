@@ -3,17 +3,16 @@
 #include <cstdint>
 #include <memory>
 
-#include "lv2/Lv2Host.h"
+#include "core/StereoBridge.h"
 #include "lv2/Lv2Ports.h"
 
-class CMachine;
+class CVelvetineFilter;
 
-// One LV2 instance of the effect: the machine, the host interface it asks, and the ports the
+// One LV2 instance of the effect: the machine, the bridge that runs it and the ports the
 // host connects. Buffers are sized once, for the longest run the host announced (or a fixed
 // chunk); longer runs are processed in chunks of that length, so run never allocates.
 class CLv2Instance {
 public:
-
     static constexpr int kDefaultChunk = 1024;
     static constexpr int kLargestChunk = 8192;
 
@@ -32,14 +31,9 @@ public:
     CLv2Instance& operator=(const CLv2Instance&) = delete;
 
 private:
-    void ProcessChunk(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
-                      int frames);
-
-    CLv2Host host;
     int chunk;
-    std::unique_ptr<CMachine> machine;
-    int machineBlock;  // the frames the machine's buffers hold now, at most `chunk`
+    std::unique_ptr<CVelvetineFilter> machine;
+    CStereoBridge bridge;
     double machineControl = -1.0;  // the control value last handed to the machine
-    bool dirty;  // the filter has been given samples since it was made
     float* ports[kLv2PortCount] = {};
 };

@@ -3,10 +3,10 @@
 #include <memory>
 #include <new>
 
-#include "effect/VelvetineFilter.h"
-#include "effect/editor/VelvetineFilterInfo.h"
-#include "framework/AudioBuffer.h"
 #include "core/CpuFeatures.h"
+#include "core/PluginProcess.h"
+#include "effect/editor/VelvetineFilterInfo.h"
+#include "framework/Machine.h"
 #include "shell/CreationRecord.h"
 #include "shell/HostAdapter.h"
 #include "shell/Module.h"
@@ -23,11 +23,13 @@ CVelvetineFilterInfo* machineDescription = nullptr;
 void CreateProcessState(audioMasterCallback callback)
 {
     auto context = std::make_unique<ProcessContext>();
-    context->cpuFeatures = ProbeCpuFeatures();
-    CreateConstantBuffers();
-    context->host = new CHostAdapter(callback);
-    context->host->queryRecord = CreationQueryRecord();
-    machineDescription = new CVelvetineFilterInfo(context->host);
+    const PluginProcess& process = SharedPluginProcess([&] {
+        context->host = new CHostAdapter(callback);
+        context->host->queryRecord = CreationQueryRecord();
+        machineDescription = new CVelvetineFilterInfo(context->host);
+        return machineDescription;
+    });
+    context->cpuFeatures = process.cpuFeatures;
     processContext = context.release();
 }
 
@@ -36,9 +38,7 @@ void CreateProcessState(audioMasterCallback callback)
 CTidegateAdapter* CreateInstance(audioMasterCallback callback)
 {
     try {
-        std::unique_ptr<CVelvetineFilter> machine(
-            new CVelvetineFilter(processContext->host, machineDescription));
-        machine->UseAvx2((processContext->cpuFeatures & CPU_AVX2) != 0);
+        std::unique_ptr<CMachine> machine(machineDescription->CreateMachine());
         CTidegateAdapter* adapter = new CTidegateAdapter(machine.get(), callback);
         adapter->UseAvx2((processContext->cpuFeatures & CPU_AVX2) != 0);
         machine.release();  // the adapter owns it now

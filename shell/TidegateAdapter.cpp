@@ -25,62 +25,9 @@ bool HasChannels(Sample** channels)
     return channels && channels[0] && channels[1];
 }
 
-// Widens (or copies) the host's samples into the machine's buffer; missing host channels
-// read as silence.
-template <typename Sample>
-void CopyIn(Sample** inputs, CAudioBuffer& buffer, int32_t frames, const SampleCopies& copies)
-{
-    for (int channel = 0; channel < 2; ++channel) {
-        double* target = buffer.channel[channel];
-        if (HasChannels(inputs)) {
-            const Sample* source = inputs[channel];
-            if constexpr (std::is_same_v<Sample, double>)
-                copies.copy(source, target, frames);
-            else
-                copies.widen(source, target, frames);
-        } else {
-            std::fill(target, target + frames, 0.0);
-        }
-    }
-}
-
-void CopyOutChannel(const double* source, double* target, int32_t frames,
-                    const SampleCopies& copies)
-{
-    copies.copy(source, target, frames);
-}
-
-void CopyOutChannel(const double* source, float* target, int32_t frames,
-                    const SampleCopies& copies)
-{
-    copies.narrow(source, target, frames);
-}
-
-// Narrows (or copies) the machine's samples over the host's; the host's buffers are
-// overwritten, never added to.
-template <typename Sample>
-void CopyOut(const CAudioBuffer& buffer, Sample** outputs, int32_t frames,
-             const SampleCopies& copies)
-{
-    if (!HasChannels(outputs))
-        return;
-    for (int channel = 0; channel < 2; ++channel)
-        CopyOutChannel(buffer.channel[channel], outputs[channel], frames, copies);
-}
-
-bool IsStereoBuffer(const CPort* port)
-{
-    return port && port->audio && port->audio->stereo && port->audio->channel[0] &&
-           port->audio->channel[1];
-}
-
 }  // namespace
 
-void CTidegateAdapter::UseAvx2(bool processorHasAvx2)
-{
-    const SampleCopies wide = Avx2SampleCopies();
-    copies = processorHasAvx2 && wide.widen && wide.narrow && wide.copy ? wide : BaselineSampleCopies();
-}
+void CTidegateAdapter::UseAvx2(bool processorHasAvx2) { bridge.UseAvx2(processorHasAvx2); }
 
 CTidegateAdapter::CTidegateAdapter(CMachine* machine, audioMasterCallback hostCallback)
     : AudioEffectX(hostCallback, machine->programCount, machine->controlCount),
@@ -89,10 +36,8 @@ CTidegateAdapter::CTidegateAdapter(CMachine* machine, audioMasterCallback hostCa
       hostCallback(hostCallback),
       inputPort(nullptr),
       outputPort(nullptr),
-      inputBuffer(nullptr),
-      outputBuffer(nullptr),
       editorWindow(nullptr),
-      lastFrames(0),
+      bridge(*machine, CStereoBridge::BlockRule::kFollowsCalls),
       editorRect{}
 {
     numPrograms = machine->programCount;
@@ -128,9 +73,6 @@ void CTidegateAdapter::ScanPorts()
         else if (!outputPort && port->type == PORT_STEREO_AUDIO_OUTPUT)
             outputPort = port;
     }
-    // The buffers themselves live as long as their ports; only their memory moves.
-    inputBuffer = IsStereoBuffer(inputPort) ? inputPort->audio : nullptr;
-    outputBuffer = IsStereoBuffer(outputPort) ? outputPort->audio : nullptr;
 }
 
 void CTidegateAdapter::close()
@@ -147,32 +89,14 @@ void CTidegateAdapter::setSampleRate(float rate)
 
 void CTidegateAdapter::setBlockSize(int32_t frames)
 {
-    frames = std::max(frames, int32_t{0});
-    machine->SetBlockLength(frames);
-    lastFrames = frames;
-}
-
-void CTidegateAdapter::FollowFrameCount(int32_t frames)
-{
-    machine->SetBlockLength(frames);
-    lastFrames = frames;
+    bridge.SetBlockLength(frames);
 }
 
 template <typename Sample>
 void CTidegateAdapter::ProcessBlock(Sample** inputs, Sample** outputs, int32_t sampleFrames)
 {
-    const int32_t frames = std::max(sampleFrames, int32_t{0});
-    if (frames != lastFrames)
-        FollowFrameCount(frames);
-    // A machine that runs straight from the host's arrays to the host's needs no copies.
-    if (HasChannels(inputs) && HasChannels(outputs) &&
-        machine->ProcessArrays(inputs, outputs, frames))
-        return;
-    if (inputBuffer)
-        CopyIn(inputs, *inputBuffer, std::min(frames, inputBuffer->length), copies);
-    machine->Process();
-    if (outputBuffer)
-        CopyOut(*outputBuffer, outputs, std::min(frames, outputBuffer->length), copies);
+    // A host that hands over only one input channel gets silence in both.
+    bridge.Process(HasChannels(inputs) ? inputs : nullptr, outputs, sampleFrames);
 }
 
 void CTidegateAdapter::processReplacing(float** inputs, float** outputs, int32_t sampleFrames)

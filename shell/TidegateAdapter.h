@@ -1,10 +1,9 @@
 #pragma once
 
-#include "core/SampleCopy.h"
-
 #include <cstdint>
 
 #include "core/Identity.h"
+#include "core/StereoBridge.h"
 #include "framework/Machine.h"
 #include "shell/AEffEditor.h"
 #include "shell/AudioEffectX.h"
@@ -62,15 +61,13 @@ public:
     CPort* InputPort() const { return inputPort; }
     CPort* OutputPort() const { return outputPort; }
     NativeWindow EditorWindow() const { return editorWindow; }
-    int32_t LastFrames() const { return lastFrames; }
+    int32_t LastFrames() const { return bridge.BlockLength(); }
     // Copies 32-bit samples with AVX2 when the processor has it; chosen once, at creation.
     void UseAvx2(bool processorHasAvx2);
     audioMasterCallback HostCallbackCopy() const { return hostCallback; }
 
 private:
     void ScanPorts();
-    // Makes the machine's block length the host's new frame count.
-    void FollowFrameCount(int32_t frames);
     template <typename Sample>
     void ProcessBlock(Sample** inputs, Sample** outputs, int32_t sampleFrames);
     void QueueMidiEvent(const VstMidiEvent& event);
@@ -79,11 +76,8 @@ private:
     audioMasterCallback hostCallback;
     CPort* inputPort;
     CPort* outputPort;
-    // The ports' buffers when they are stereo, which is all the audio bridge serves.
-    CAudioBuffer* inputBuffer;
-    CAudioBuffer* outputBuffer;
     NativeWindow editorWindow;
-    int32_t lastFrames;
-    SampleCopies copies = BaselineSampleCopies();
+    // The machine's block length follows every call's frame count.
+    CStereoBridge bridge;
     ERect editorRect;
 };
