@@ -3,7 +3,7 @@
 # plug-ins it exports only its entry point and needs only the C and C++ runtimes: Xlib is
 # loaded when an editor opens.
 add_library(QMVelvetine_lv2ui SHARED ${CMAKE_SOURCE_DIR}/lv2ui/VelvetineUi_x11.cpp)
-target_link_libraries(QMVelvetine_lv2ui PRIVATE velvetine_editor)
+target_link_libraries(QMVelvetine_lv2ui PRIVATE velvetine_core_editor)
 target_link_options(QMVelvetine_lv2ui PRIVATE
   -Wl,--version-script=${CMAKE_SOURCE_DIR}/lv2ui/QMVelvetineUi.map -Wl,--no-undefined)
 set_target_properties(QMVelvetine_lv2ui PROPERTIES

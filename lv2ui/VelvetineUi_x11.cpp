@@ -9,13 +9,12 @@
 #include <cstring>
 #include <memory>
 
+#include "core/HostBase.h"
 #include "core/Identity.h"
-#include "effect/editor/EditorPictures.h"
+#include "core/editor/EditorSession.h"
+#include "effect/ControlDescription.h"
 #include "effect/VelvetineFilter.h"
 #include "effect/editor/VelvetineFilterInfo.h"
-#include "core/HostBase.h"
-#include "gui/Control.h"
-#include "effect/ControlDescription.h"
 #include "lv2/Lv2Ports.h"
 
 namespace {
@@ -48,11 +47,15 @@ private:
 };
 
 struct VelvetineUi {
-    VelvetineUi(LV2UI_Write_Function write, LV2UI_Controller controller) : host(write, controller), info(&host) {}
+    VelvetineUi(LV2UI_Write_Function write, LV2UI_Controller controller)
+        : host(write, controller), info(&host), machine(info.CreateMachine()), editor(*machine)
+    {
+    }
 
     CUiHost host;
     CVelvetineFilterInfo info;
     std::unique_ptr<CMachine> machine;
+    CEditorSession editor;
 };
 
 const void* Feature(const LV2_Feature* const* features, const char* uri)
@@ -71,13 +74,13 @@ LV2UI_Handle Instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2U
     if (!parent || !widget)
         return nullptr;
     auto ui = std::make_unique<VelvetineUi>(write, controller);
-    ui->machine.reset(ui->info.CreateMachine());
-    NativeWindow window = ui->machine->OpenEditor(parent);
-    if (!window)
+    if (!ui->editor.Open(parent))
         return nullptr;
-    *widget = window;
-    if (auto* resize = static_cast<const LV2UI_Resize*>(Feature(features, LV2_UI__resize)))
-        resize->ui_resize(resize->handle, EditorWidth(&ui->info), EditorHeight(&ui->info));
+    *widget = ui->editor.Window();
+    int width = 0, height = 0;
+    auto* resize = static_cast<const LV2UI_Resize*>(Feature(features, LV2_UI__resize));
+    if (resize && ui->editor.Size(&width, &height))
+        resize->ui_resize(resize->handle, width, height);
     return ui.release();
 }
 
@@ -93,9 +96,9 @@ void PortEvent(LV2UI_Handle handle, uint32_t port, uint32_t size, uint32_t forma
         0, OversamplingControl::ValueOfStep(OversamplingControl::StepOfFactor(factor)));
 }
 
-int Idle(LV2UI_Handle)
+int Idle(LV2UI_Handle handle)
 {
-    DispatchToolkitEvents();
+    static_cast<VelvetineUi*>(handle)->editor.Idle();
     return 0;
 }
 

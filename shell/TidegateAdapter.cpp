@@ -36,8 +36,8 @@ CTidegateAdapter::CTidegateAdapter(CMachine* machine, audioMasterCallback hostCa
       hostCallback(hostCallback),
       inputPort(nullptr),
       outputPort(nullptr),
-      editorWindow(nullptr),
       bridge(*machine, CStereoBridge::BlockRule::kFollowsCalls),
+      editorSession(*machine),
       editorRect{}
 {
     numPrograms = machine->programCount;
@@ -75,10 +75,7 @@ void CTidegateAdapter::ScanPorts()
     }
 }
 
-void CTidegateAdapter::close()
-{
-    editorWindow = nullptr;
-}
+void CTidegateAdapter::close() { editorSession.Close(); }
 
 // ---- Audio ----------------------------------------------------------------------------
 
@@ -260,8 +257,8 @@ bool CTidegateAdapter::getRect(ERect** rect)
 
 bool CTidegateAdapter::open(void* parentWindow)
 {
-    // The old window is the machine's to dispose of when it builds the new one.
-    editorWindow = nullptr;
-    editorWindow = machine->OpenEditor(parentWindow);
+    editorSession.Open(parentWindow);
     return false;
 }
+
+void CTidegateAdapter::idle() { editorSession.Idle(); }

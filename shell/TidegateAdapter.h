@@ -4,6 +4,7 @@
 
 #include "core/Identity.h"
 #include "core/StereoBridge.h"
+#include "core/editor/EditorSession.h"
 #include "framework/Machine.h"
 #include "shell/AEffEditor.h"
 #include "shell/AudioEffectX.h"
@@ -60,7 +61,7 @@ public:
     CMachine* Machine() const { return machine; }
     CPort* InputPort() const { return inputPort; }
     CPort* OutputPort() const { return outputPort; }
-    NativeWindow EditorWindow() const { return editorWindow; }
+    NativeWindow EditorWindow() const { return editorSession.Window(); }
     int32_t LastFrames() const { return bridge.BlockLength(); }
     // Copies 32-bit samples with AVX2 when the processor has it; chosen once, at creation.
     void UseAvx2(bool processorHasAvx2);
@@ -76,8 +77,8 @@ private:
     audioMasterCallback hostCallback;
     CPort* inputPort;
     CPort* outputPort;
-    NativeWindow editorWindow;
     // The machine's block length follows every call's frame count.
     CStereoBridge bridge;
+    CEditorSession editorSession;
     ERect editorRect;
 };

@@ -1,4 +1,4 @@
-#include "shell/TidegateAdapter.h"
+#include "core/editor/EditorSession.h"
 
 // The window's messages drive the editor; idle calls bring nothing to do.
-void CTidegateAdapter::idle() {}
+void CEditorSession::Idle() {}

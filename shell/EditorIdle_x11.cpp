@@ -1,8 +1,0 @@
-#include "gui/Control.h"
-#include "shell/TidegateAdapter.h"
-
-// Linux hosts send effEditIdle from their user-interface thread, the thread that opened
-// the editor, a few dozen times a second: the editor's X events and the redraws other
-// threads asked for are handled there, so a press reports to the host on the thread it
-// expects, and no thread of the plug-in's own has to share Xlib with the host.
-void CTidegateAdapter::idle() { DispatchToolkitEvents(); }
