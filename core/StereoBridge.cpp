@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "effect/ControlDescription.h"
 #include "effect/VelvetineFilter.h"
 #include "framework/AudioBuffer.h"
 #include "framework/Port.h"
@@ -70,9 +71,9 @@ void CStereoBridge::Reset()
         filter->ClearHistory();
 }
 
-void CStereoBridge::SetParameter(double value) { machine.SetControl(0, value); }
+void CStereoBridge::SetParameter(double value) { machine.SetControl(OversamplingControl::kIndex, value); }
 
-double CStereoBridge::Parameter() const { return machine.GetControl(0); }
+double CStereoBridge::Parameter() const { return machine.GetControl(OversamplingControl::kIndex); }
 
 template <class Sample>
 void CStereoBridge::Run(const Sample* const* inputs, Sample* const* outputs, int frames)

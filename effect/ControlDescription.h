@@ -7,6 +7,8 @@
 // "Oversampling": five steps, one per factor 2x ... 32x. The machine's control value runs
 // from 0 to 1 in steps of 0.25; a value selects the step trunc(4 v), kept inside 0 ... 4.
 struct OversamplingControl {
+    // The machine's control and the plug-in's parameter: the first and only one.
+    static constexpr int kIndex = 0;
     static constexpr const char* kName = "Oversampling";
     static constexpr int kStepCount = 5;
     static constexpr int kDefaultStep = 0;

@@ -13,7 +13,7 @@
 
 namespace {
 
-enum ControlIndex { kOversampling = 0, kControlCount };
+enum ControlIndex { kOversampling = OversamplingControl::kIndex, kControlCount };
 
 // The controls, one row each; display kind 0 shows the oversampling factor.
 constexpr const char* kControlNames[kControlCount] = {OversamplingControl::kName};

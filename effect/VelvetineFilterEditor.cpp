@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "effect/ControlDescription.h"
 #include "effect/FilterDescription.h"
 #include "effect/FilterEditor.h"
 
@@ -11,10 +12,6 @@
 // only posts a redraw under it: it never renders, never calls the windowing system, never
 // waits for the locks a press holds while the host hears of it, and never touches an
 // editor that the user-interface thread has deleted.
-
-namespace {
-const int kOversamplingControl = 0;
-}
 
 // Answered the same whether or not an editor is open, so a host can size its frame first.
 bool CVelvetineFilter::GetEditorRect(int16_t* top, int16_t* left, int16_t* right, int16_t* bottom)
@@ -46,7 +43,7 @@ NativeWindow CVelvetineFilter::OpenEditor(NativeWindow parent)
     }
     CFilterEditor* current = created.release();
     // A change made on a host thread while the editor was being built did not reach it.
-    const double value = GetControl(kOversamplingControl);
+    const double value = GetControl(OversamplingControl::kIndex);
     if (current->Selected() != PrototypeIndex(value))
         current->ShowValue(value);
     return current->HostWindow();
@@ -85,7 +82,7 @@ void CVelvetineFilter::UpdateEditor()
     // lock; on it, the redraw runs without the lock, as in RefreshEditor.
     if (current->OnWindowThread())
         hold.unlock();
-    current->ShowValue(controlValues[kOversamplingControl].load(std::memory_order_relaxed));
+    current->ShowValue(controlValues[OversamplingControl::kIndex].load(std::memory_order_relaxed));
 }
 
 void CVelvetineFilter::DeleteEditor()

@@ -1,14 +1,14 @@
 #include "effect/editor/VelvetineFilterGUI.h"
 
+#include "effect/ControlDescription.h"
+#include "effect/VelvetineFilter.h"
 #include "effect/editor/EditorPictures.h"
 #include "effect/editor/EditorWindow.h"
-#include "effect/VelvetineFilter.h"
 #include "effect/editor/VelvetineFilterInfo.h"
 #include "gui/Picture.h"
 
 namespace {
 
-const int kOversamplingControl = 0;
 const int kButtonSize = 28;
 const int kFirstButtonLeft = 44;
 const int kButtonTop = 54;
@@ -26,7 +26,7 @@ CVelvetineFilterGUI::CVelvetineFilterGUI(ControlParent parent, CVelvetineFilter*
       windowThread(std::this_thread::get_id()),
       redrawPosted(false)
 {
-    selected = CVelvetineFilter::PrototypeIndex(machine->GetControl(kOversamplingControl));
+    selected = CVelvetineFilter::PrototypeIndex(machine->GetControl(OversamplingControl::kIndex));
     for (int i = 0; i < kButtonCount; ++i) {
         const int left = kFirstButtonLeft + kButtonPitch * i;
         buttons[i] = {left, kButtonTop, left + kButtonSize - 1, kButtonTop + kButtonSize - 1};
@@ -51,7 +51,7 @@ void CVelvetineFilterGUI::Press(int button)
     machine->Lock();
     Lock();
     const double value = static_cast<float>(button) * 0.25f;
-    machine->SetControlAutomated(kOversamplingControl, value);
+    machine->SetControlAutomated(OversamplingControl::kIndex, value);
     machine->Unlock();
     Unlock();
 }

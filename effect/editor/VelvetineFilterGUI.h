@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <thread>
 
+#include "effect/ControlDescription.h"
 #include "effect/FilterEditor.h"
 #include "gui/LiteContainer.h"
 
@@ -15,7 +16,7 @@ class CVelvetineFilterInfo;
 // press reports the button's value to the host as automation and sets it in the machine.
 class CVelvetineFilterGUI : public CLiteContainer, public CFilterEditor {
 public:
-    static constexpr int kButtonCount = 5;
+    static constexpr int kButtonCount = OversamplingControl::kStepCount;
     // Posted to the window's thread when the value changes on another thread.
     static constexpr UINT kRedrawMessage = WM_APP + 1;
 
