@@ -20,13 +20,26 @@ run_logged() {
 # elapsed START: seconds since START (a `date +%s` value), e.g. "41 s".
 elapsed() { echo "$(( $(date +%s) - $1 )) s"; }
 
-# Why 32-bit Windows programs cannot run here, if they cannot: Wine's 32-bit loader needs
-# the i386 packages and a kernel that runs 32-bit programs.
+# Why this machine's kernel cannot execute 32-bit x86 programs, if it cannot. The probe is
+# the smallest such program, which only exits with status 42; it lives in the build tree,
+# since /tmp may forbid executing.
+kernel_cannot_run_32_bit() {
+  local probe status=0
+  mkdir -p "$root/build"
+  probe="$(mktemp "$root/build/probe-32-bit.XXXXXX")"
+  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null || status=$?
+  rm -f "$probe"
+  [ $status -ne 42 ] || return 1
+  echo "this machine's kernel cannot execute 32-bit programs"
+}
+
+# Why 32-bit Windows programs cannot run here, if they cannot: Wine's 32-bit loader needs a
+# kernel that runs 32-bit programs and the i386 packages.
 cannot_run_32_bit() {
+  kernel_cannot_run_32_bit && return 0
   if [ ! -x /usr/lib/wine/wine ]; then echo "32-bit Wine is not installed"; return 0; fi
-  local code=0
-  /usr/lib/wine/wine --version >/dev/null 2>&1 || code=$?
-  if [ $code -eq 126 ]; then echo "this machine's kernel cannot execute 32-bit programs"; return 0; fi
   return 1
 }
 
