@@ -64,18 +64,15 @@ Stereo<Sample> Noise(size_t length, unsigned seed)
     return signal;
 }
 
-// `input` through `driver` in blocks of `block` frames (the last one shorter), into
-// separate output buffers or, `inPlace`, into the input's own.
+// `input` through `driver` in blocks of `block` frames (the last one shorter).
 template <typename Sample>
-Stereo<Sample> Filter(PluginDriver& driver, const Stereo<Sample>& input, int block = kBlockFrames,
-                      bool inPlace = false)
+Stereo<Sample> Filter(PluginDriver& driver, const Stereo<Sample>& input, int block = kBlockFrames)
 {
     Stereo<Sample> output = input;
     Stereo<Sample> source = input;
     for (size_t start = 0; start < input.Length(); start += size_t(block)) {
         const int frames = int(std::min<size_t>(size_t(block), input.Length() - start));
-        Stereo<Sample>& from = inPlace ? output : source;
-        Sample* inputs[2] = {from.channel[0].data() + start, from.channel[1].data() + start};
+        Sample* inputs[2] = {source.channel[0].data() + start, source.channel[1].data() + start};
         Sample* outputs[2] = {output.channel[0].data() + start, output.channel[1].data() + start};
         driver.Process(inputs, outputs, frames);
     }
@@ -230,37 +227,6 @@ TEST_P(Scenario, RandomHostCallsKeepOutputsFiniteAndInsideTheirBuffersAndResetFo
         std::unique_ptr<PluginDriver> fresh = NewInstance(44100.0, 512);
         ASSERT_TRUE(fresh);
         EXPECT_EQ(Responses(*driver), Responses(*fresh)) << "seed " << seed;
-    }
-}
-
-// ---- Block lengths and in-place buffers -------------------------------------------------
-
-TEST_P(Scenario, InPlaceAndChunkedRunsGiveWhatOneLongRunGives)
-{
-    constexpr int kFrames = 20000;
-    const Stereo<float> floats = Noise<float>(kFrames, 7);
-    const Stereo<double> doubles = Noise<double>(kFrames, 7);
-    for (int step : {0, 2, 4}) {
-        SCOPED_TRACE("step " + std::to_string(step));
-        std::unique_ptr<PluginDriver> whole = NewInstance(48000.0, kFrames);
-        std::unique_ptr<PluginDriver> pieces = NewInstance(48000.0, 256);
-        ASSERT_TRUE(whole && pieces);
-        whole->SetParameter(ControlOfStep(step));
-        pieces->SetParameter(ControlOfStep(step));
-        const Stereo<float> reference = Filter(*whole, floats, kFrames);
-        EXPECT_EQ(FirstDifference(reference.channel[0], floats.channel[0]), 0) << "nothing was filtered";
-        for (int block : {1, 37, 256}) {
-            pieces->Reset();
-            const Stereo<float> inPlace = Filter(*pieces, floats, block, true);
-            EXPECT_EQ(FirstDifference(inPlace.channel[0], reference.channel[0]), -1) << block;
-            EXPECT_EQ(FirstDifference(inPlace.channel[1], reference.channel[1]), -1) << block;
-        }
-        whole->Reset();
-        pieces->Reset();
-        const Stereo<double> doubleReference = Filter(*whole, doubles, kFrames);
-        const Stereo<double> doubleInPlace = Filter(*pieces, doubles, 99, true);
-        EXPECT_EQ(FirstDifference(doubleInPlace.channel[0], doubleReference.channel[0]), -1);
-        EXPECT_EQ(FirstDifference(doubleInPlace.channel[1], doubleReference.channel[1]), -1);
     }
 }
 
