@@ -14,18 +14,16 @@ namespace {
 // carries the oversampling factor itself.
 enum Port : uint32_t { kInLeft, kInRight, kOutLeft, kOutRight, kFactor };
 
-constexpr double kFirstSampleRate = 44100.0;
-constexpr int32_t kFirstMaxBlock = 512;
-
 // An instance is made for one sample rate and one largest block; Prepare makes a new one
 // when either changes, as LV2 hosts do. The control's value lives here and is connected
 // to every instance made.
 class Lv2Driver : public PluginDriver {
 public:
-    Lv2Driver(const LV2_Descriptor* descriptor, const std::string& bundle)
+    Lv2Driver(const LV2_Descriptor* descriptor, const std::string& bundle, double sampleRate,
+              int32_t maxBlock)
         : descriptor(descriptor), bundlePath(bundle + "/")
     {
-        Instantiate(kFirstSampleRate, kFirstMaxBlock);
+        Instantiate(sampleRate, maxBlock);
     }
     ~Lv2Driver() override { Release(); }
 
@@ -131,9 +129,10 @@ public:
 
     const char* Standard() const override { return "LV2"; }
 
-    std::unique_ptr<PluginDriver> NewInstance(std::string& error) override
+    std::unique_ptr<PluginDriver> NewInstance(double sampleRate, int32_t maxBlock,
+                                              std::string& error) override
     {
-        std::unique_ptr<Lv2Driver> driver(new Lv2Driver(descriptor, bundle));
+        std::unique_ptr<Lv2Driver> driver(new Lv2Driver(descriptor, bundle, sampleRate, maxBlock));
         if (driver->Made())
             return driver;
         error = "the LV2 descriptor made no instance";

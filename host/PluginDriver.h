@@ -48,8 +48,11 @@ public:
 
     // "VST 2.x", "LV2": for messages and test names.
     virtual const char* Standard() const = 0;
-    // A new instance, or null with `error` saying why.
-    virtual std::unique_ptr<PluginDriver> NewInstance(std::string& error) = 0;
+    // A new instance, or null with `error` saying why. It is made for the host's sample rate
+    // and largest block, which some standards tell or answer while the instance is made;
+    // Prepare it for them before processing.
+    virtual std::unique_ptr<PluginDriver> NewInstance(double sampleRate, int32_t maxBlock,
+                                                      std::string& error) = 0;
 };
 
 // The outcome of opening a plug-in file: the file, or why there is none. `systemError` is

@@ -10,7 +10,8 @@ constexpr int32_t kAudioMasterVersion = 1;
 std::atomic<intptr_t> answeredSampleRate{44100};
 std::atomic<intptr_t> answeredBlockSize{512};
 
-// Plug-ins ask while they make their instance, before the host has told them anything.
+// Plug-ins ask while they make their instance, before the host has told them anything;
+// the answers are those of the instance made or prepared last.
 intptr_t PlainHost(void*, int32_t opcode, int32_t, intptr_t, void*, float)
 {
     switch (opcode) {
@@ -37,8 +38,11 @@ Vst2File::Vst2File(const std::string& path, audioMasterCallback callback)
 {
 }
 
-std::unique_ptr<PluginDriver> Vst2File::NewInstance(std::string& error)
+std::unique_ptr<PluginDriver> Vst2File::NewInstance(double sampleRate, int32_t maxBlock,
+                                                    std::string& error)
 {
+    answeredSampleRate = intptr_t(sampleRate);
+    answeredBlockSize = maxBlock;
     AEffect* effect = library.Entry()(callback);
     if (!effect) {
         error = "VSTPluginMain returned no effect";

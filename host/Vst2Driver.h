@@ -15,7 +15,8 @@ public:
 
     const PluginLibrary& Library() const { return library; }
     const char* Standard() const override { return "VST 2.x"; }
-    std::unique_ptr<PluginDriver> NewInstance(std::string& error) override;
+    std::unique_ptr<PluginDriver> NewInstance(double sampleRate, int32_t maxBlock,
+                                              std::string& error) override;
 
 private:
     PluginLibrary library;

@@ -283,7 +283,7 @@ std::string CompareBits(PluginFile& file, int index, SparseFirKernel kernel)
     std::vector<double> shippedL(total), shippedR(total), plainL(total), plainR(total);
 
     std::string error;
-    std::unique_ptr<PluginDriver> instance = file.NewInstance(error);
+    std::unique_ptr<PluginDriver> instance = file.NewInstance(kSampleRate, 512, error);
     if (!instance)
         return error;
     Prepare(*instance, index, 512);
@@ -368,14 +368,14 @@ int main(int argc, char** argv)
 #endif
     std::string error;
     std::unique_ptr<PluginFile> vst2 = Open(vst2Path, error);
-    std::unique_ptr<PluginDriver> instance = vst2 ? vst2->NewInstance(error) : nullptr;
+    std::unique_ptr<PluginDriver> instance = vst2 ? vst2->NewInstance(kSampleRate, 512, error) : nullptr;
     if (!instance) {
         std::fprintf(stderr, "process_bench: %s\n", error.c_str());
         return 1;
     }
 #ifdef VELVETINE_BENCH_LV2_PATH
     std::unique_ptr<PluginFile> lv2File = Open(VELVETINE_BENCH_LV2_PATH, error);
-    std::unique_ptr<PluginDriver> lv2 = lv2File ? lv2File->NewInstance(error) : nullptr;
+    std::unique_ptr<PluginDriver> lv2 = lv2File ? lv2File->NewInstance(kSampleRate, 512, error) : nullptr;
     if (!lv2) {
         std::fprintf(stderr, "process_bench: %s\n", error.c_str());
         return 1;

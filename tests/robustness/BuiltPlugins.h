@@ -56,7 +56,7 @@ protected:
     std::unique_ptr<PluginDriver> NewInstance(double sampleRate = 44100.0, int32_t maxBlock = 512)
     {
         std::string error;
-        std::unique_ptr<PluginDriver> driver = file->NewInstance(error);
+        std::unique_ptr<PluginDriver> driver = file->NewInstance(sampleRate, maxBlock, error);
         EXPECT_TRUE(driver) << error;
         if (driver)
             driver->Prepare(sampleRate, maxBlock);

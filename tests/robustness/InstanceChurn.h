@@ -63,13 +63,14 @@ public:
         while (round.created < setup.instances) {
             if (alive.empty() || random() % 3 != 0) {
                 std::string error;
-                std::unique_ptr<PluginDriver> driver = setup.file->NewInstance(error);
+                const int32_t maxBlock = int32_t(1 + random() % kLargestBlock);
+                std::unique_ptr<PluginDriver> driver = setup.file->NewInstance(48000.0, maxBlock, error);
                 ++round.created;
                 if (!driver) {
                     round.everyInstanceMade = false;
                     continue;
                 }
-                driver->Prepare(48000.0, int32_t(1 + random() % kLargestBlock));
+                driver->Prepare(48000.0, maxBlock);
                 driver->SetParameter(float(random() % 5) / 4.0f);
                 alive.push_back(std::move(driver));
             } else {

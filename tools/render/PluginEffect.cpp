@@ -12,7 +12,7 @@ CPluginEffect::CPluginEffect(const std::string& path, uint32_t sampleRate, int b
     if (!opened.file) Fail(opened.problem);
     file_ = std::move(opened.file);
     std::string problem;
-    instance_ = file_->NewInstance(problem);
+    instance_ = file_->NewInstance(static_cast<double>(sampleRate), blockSize, problem);
     if (!instance_) Fail(problem);
     CheckLayout(precision);
     instance_->Prepare(static_cast<double>(sampleRate), blockSize);
