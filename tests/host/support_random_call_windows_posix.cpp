@@ -1,10 +1,6 @@
 #include "tests/host/RandomCallWindows.h"
 
-struct RandomCallWindows::Parent {};
-
-RandomCallWindows::RandomCallWindows() = default;
-RandomCallWindows::~RandomCallWindows() = default;
-robustness::EditorHooks RandomCallWindows::Hooks() { return robustness::EditorHooks(); }
-void RandomCallWindows::NameBoxesBy(std::function<std::string()>) {}
-void RandomCallWindows::Pump() {}
-bool RandomCallWindows::NoEditorLeft() { return true; }
+robustness::EditorHooks RandomCallEditorHooks() { return robustness::EditorHooks(); }
+void NameBoxesBy(std::function<std::string()>) {}
+void PumpEditorMessages() {}
+bool NoEditorLeft() { return true; }

@@ -20,22 +20,17 @@ HWND PlainChild(HWND parent)
     return CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 8, 8, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-}  // namespace
-
-struct RandomCallWindows::Parent {
-    testgui::ParentWindow window;
-};
-
-RandomCallWindows::RandomCallWindows() : parent(new Parent) {}
-
-RandomCallWindows::~RandomCallWindows()
+HWND Frame()
 {
-    ProgramModalWindowWatch().SetReport(&FailTheRunningTestForBox);
+    static testgui::ParentWindow* parent = new testgui::ParentWindow;
+    return parent->handle;
 }
 
-robustness::EditorHooks RandomCallWindows::Hooks()
+}  // namespace
+
+robustness::EditorHooks RandomCallEditorHooks()
 {
-    const HWND frame = parent->window.handle;
+    const HWND frame = Frame();
     robustness::EditorHooks hooks;
     hooks.realWindow = [frame] { return static_cast<void*>(frame); };
     hooks.editorWindow = [frame] { return static_cast<void*>(EditorIn(frame)); };
@@ -53,7 +48,7 @@ robustness::EditorHooks RandomCallWindows::Hooks()
 }
 
 // A fatal box ends the process inside a call: its report names that call.
-void RandomCallWindows::NameBoxesBy(std::function<std::string()> where)
+void NameBoxesBy(std::function<std::string()> where)
 {
     if (!where) {
         ProgramModalWindowWatch().SetReport(&FailTheRunningTestForBox);
@@ -63,12 +58,12 @@ void RandomCallWindows::NameBoxesBy(std::function<std::string()> where)
         [where](const std::string& box) { FailTheRunningTestForBox(where() + box); });
 }
 
-void RandomCallWindows::Pump()
+void PumpEditorMessages()
 {
     testgui::PumpMessages();
 }
 
-bool RandomCallWindows::NoEditorLeft()
+bool NoEditorLeft()
 {
-    return editortest::ChildWindows(parent->window.handle).empty();
+    return editortest::ChildWindows(Frame()).empty();
 }

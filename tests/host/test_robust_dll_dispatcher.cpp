@@ -33,14 +33,13 @@ TEST(RobustDispatcher, RandomCallsNeitherCrashNorWriteOutsideWhatTheyWereGiven)
     // instance after any history is part of the run as well.
     constexpr int kSlices = 4;
     constexpr uint64_t kTotalCalls = 1000000;
-    RandomCallWindows windows;
     RunFigures figures;
     for (int slice = 0; slice < kSlices; ++slice) {
         SCOPED_TRACE("slice " + std::to_string(slice));
         AEffect* effect = NewInstance();
         ASSERT_NE(effect, nullptr);
-        RandomHostCalls host(0xD11u + uint64_t(slice), windows.Hooks());
-        windows.NameBoxesBy([&host] { return host.Where(); });
+        RandomHostCalls host(0xD11u + uint64_t(slice), RandomCallEditorHooks());
+        NameBoxesBy([&host] { return host.Where(); });
         CallMix mix;
         mix.dispatcherCalls = kTotalCalls / kSlices;
             // The editor calls are what is slow under Wine; fewer blocks keep the run within a
@@ -48,8 +47,8 @@ TEST(RobustDispatcher, RandomCallsNeitherCrashNorWriteOutsideWhatTheyWereGiven)
         mix.interleavedPerHundred = 20;
         mix.blocksPerHundred = 20;
         const bool clean = host.Run(effect, mix, figures);
-        windows.Pump();
-        windows.NameBoxesBy(nullptr);
+        PumpEditorMessages();
+        NameBoxesBy(nullptr);
 
         if (clean) {
             AEffect* fresh = NewInstance();
@@ -59,12 +58,12 @@ TEST(RobustDispatcher, RandomCallsNeitherCrashNorWriteOutsideWhatTheyWereGiven)
             EXPECT_EQ(fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.0f), 1);
         }
         EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
-        windows.Pump();
-        EXPECT_TRUE(windows.NoEditorLeft()) << "an editor window outlived its instance";
+        PumpEditorMessages();
+        EXPECT_TRUE(NoEditorLeft()) << "an editor window outlived its instance";
         ASSERT_TRUE(clean);
     }
     EXPECT_GE(figures.dispatcherCalls, kTotalCalls);
-    if (windows.Hooks().destroyedWindow) {
+    if (RandomCallEditorHooks().destroyedWindow) {
         EXPECT_GT(figures.editorsInVanishingWindows, 0u);
     }
     std::printf("random host calls: %s\n", figures.Summary().c_str());

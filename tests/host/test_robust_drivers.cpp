@@ -299,22 +299,6 @@ void Scenario::ExpectFinite(const Stereo<Sample>& output, const std::string& wha
                 << what << ": channel " << c << ", frame " << i << " is " << output.channel[c][i];
 }
 
-TEST_P(Scenario, SubnormalInputGivesFiniteOutput)
-{
-    Stereo<float> floats = Noise<float>(4 * kBlockFrames, 5);
-    Stereo<double> doubles = Noise<double>(4 * kBlockFrames, 5);
-    for (int c = 0; c < 2; ++c) {
-        for (float& value : floats.channel[c])
-            value *= std::numeric_limits<float>::min();  // every value below the normal range
-        for (double& value : doubles.channel[c])
-            value *= std::numeric_limits<double>::min();
-    }
-    for (int step = 0; step < OversamplingControl::kStepCount; ++step) {
-        ExpectFinite(FreshFilter(step, floats), "32-bit at step " + std::to_string(step));
-        ExpectFinite(FreshFilter(step, doubles), "64-bit at step " + std::to_string(step));
-    }
-}
-
 // The largest magnitude one output can reach per unit of input: every one of the 17 taps
 // meeting an input of full size with the sign of its coefficient.
 double PeakGain(int step)
