@@ -24,6 +24,8 @@ public:
     void Process(double** inputs, double** outputs, int32_t frames, ProcessFloats processFloats)
     {
         const int32_t piece = int32_t(in[0].size());
+        if (piece == 0)
+            return;  // never reserved: nothing to process with
         for (int32_t done = 0; done < frames; done += piece) {
             const int32_t length = std::min(piece, frames - done);
             for (int c = 0; c < 2; ++c)

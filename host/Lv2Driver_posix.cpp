@@ -24,6 +24,7 @@ public:
         : descriptor(descriptor), bundlePath(bundle + "/")
     {
         Instantiate(sampleRate, maxBlock);
+        narrowing.Reserve(maxBlock);
     }
     ~Lv2Driver() override { Release(); }
 

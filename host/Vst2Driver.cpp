@@ -1,7 +1,7 @@
 #include "host/Vst2Driver.h"
 
+#include <algorithm>
 #include <atomic>
-#include <vector>
 
 namespace {
 
@@ -106,7 +106,6 @@ void Vst2Driver::Prepare(double sampleRate, int32_t maxBlock)
 {
     answeredSampleRate = intptr_t(sampleRate);
     answeredBlockSize = maxBlock;
-    preparedBlock = maxBlock;
     if (!opened) {
         Dispatch(effOpen);
         opened = true;
@@ -120,6 +119,10 @@ void Vst2Driver::Prepare(double sampleRate, int32_t maxBlock)
     resumed = true;
     if (!ProcessesDoubles())
         narrowing.Reserve(maxBlock);
+    for (int c = 0; c < 2; ++c) {
+        silence[c].assign(size_t(std::max<int32_t>(maxBlock, 1)), 0.0f);
+        flushed[c].assign(silence[c].size(), 0.0f);
+    }
 }
 
 void Vst2Driver::SetParameter(float value)
@@ -153,11 +156,9 @@ void Vst2Driver::Reset()
     Dispatch(effMainsChanged, 0, 0);
     Dispatch(effMainsChanged, 0, 1);
     resumed = true;
-    const int32_t block = preparedBlock > 0 ? preparedBlock : 512;
-    std::vector<float> silence[2] = {std::vector<float>(size_t(block)), std::vector<float>(size_t(block))};
-    std::vector<float> ignored[2] = {std::vector<float>(size_t(block)), std::vector<float>(size_t(block))};
+    const int32_t block = int32_t(silence[0].size());
     float* inputs[2] = {silence[0].data(), silence[1].data()};
-    float* outputs[2] = {ignored[0].data(), ignored[1].data()};
-    for (int32_t done = 0; done < kFlushFrames; done += block)
+    float* outputs[2] = {flushed[0].data(), flushed[1].data()};
+    for (int32_t done = 0; block > 0 && done < kFlushFrames; done += block)
         Process(inputs, outputs, block);
 }

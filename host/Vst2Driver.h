@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "host/DoubleThroughFloat.h"
 #include "host/PluginDriver.h"
@@ -50,8 +51,9 @@ private:
     AEffect* effect;
     bool opened = false;
     bool resumed = false;
-    int32_t preparedBlock = 0;
     DoubleThroughFloat narrowing;  // only for records without processDoubleReplacing
+    std::vector<float> silence[2];  // what Reset flushes the history with
+    std::vector<float> flushed[2];
 };
 
 OpenedPluginFile OpenVst2File(const std::string& path);
