@@ -9,7 +9,11 @@
 // shared, and other work only makes a trial slower. The outputs of all three are also
 // compared bit for bit.
 //
-// Usage: process_bench [QMVelvetine.dll]   (the DLL on Windows; ignored natively)
+// Both plug-ins are loaded and driven through the host library's drivers, as the render
+// host drives them; the LV2 driver connects the ports before every run, as hosts may.
+//
+// Usage: process_bench [QMVelvetine.dll]   (the DLL on Windows; natively the build's own
+// VST 2.x shared object and LV2 bundle)
 
 #include <algorithm>
 #include <chrono>
@@ -24,8 +28,7 @@
 
 #include "effect/FilterDesign.h"
 #include "effect/SparseFirKernel.h"
-#include "shell/Vst2.h"
-#include "tools/bench/PluginEntry.h"
+#include "host/PluginDrivers.h"
 
 namespace {
 
@@ -40,20 +43,6 @@ constexpr int kLimitLengths[] = {32, 64, 256, 512};
 // The same kernel over runs too long for the first-level cache, for comparison.
 constexpr int kLongLengths[] = {4096};
 constexpr int kSampleRate = 48000;
-constexpr int32_t kHostVersion = 1;  // audioMasterVersion
-
-int32_t hostBlockSize = 512;
-
-intptr_t BenchHost(void*, int32_t opcode, int32_t, intptr_t, void*, float)
-{
-    switch (opcode) {
-    case audioMasterGetSampleRate: return kSampleRate;
-    case audioMasterGetBlockSize: return hostBlockSize;
-    case kHostVersion: return 2400;
-    default: return 0;
-    }
-}
-
 // The fastest of kTrials runs of `run`, which processes `frames` frames; ns per frame.
 template <typename Run>
 double FastestNanosecondsPerFrame(Run run, long frames, int trials = kTrials)
@@ -113,65 +102,27 @@ private:
     Sample* channel[4];
 };
 
-struct Instance {
-    AEffect* effect = nullptr;
-    explicit Instance(VstPluginEntry entry) : effect(entry(&BenchHost)) {}
-    ~Instance()
-    {
-        if (effect)
-            effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
-    }
-    void Prepare(int factorIndex, int block)
-    {
-        hostBlockSize = block;
-        effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, float(kSampleRate));
-        effect->dispatcher(effect, effSetBlockSize, 0, block, nullptr, 0.0f);
-        effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
-        effect->setParameter(effect, 0, 0.25f * float(factorIndex));
-    }
-};
-
-template <typename Sample>
-double ShippedCost(Instance& instance, int factorIndex, int block, Layout layout)
+// Prepared for `block`-frame calls at the bench's rate, set to prototype `factorIndex`.
+void Prepare(PluginDriver& driver, int factorIndex, int block)
 {
-    HostBuffers<Sample> buffers(block, layout);
-    instance.Prepare(factorIndex, block);
-    const int calls = std::max(1, kFramesPerTrial / block);
-    AEffect* effect = instance.effect;
-    // In place, the history must be silence too, or the loop grows it out of range: one
-    // block of the silence elsewhere fills it.
-    if (layout == Layout::kInPlace) {
-        if constexpr (sizeof(Sample) == sizeof(double))
-            effect->processDoubleReplacing(effect, buffers.Inputs(), buffers.SpareOutputs(), block);
-        else
-            effect->processReplacing(effect, buffers.Inputs(), buffers.SpareOutputs(), block);
-    }
-    return FastestNanosecondsPerFrame(
-        [&] {
-            for (int c = 0; c < calls; ++c) {
-                if constexpr (sizeof(Sample) == sizeof(double))
-                    effect->processDoubleReplacing(effect, buffers.Inputs(), buffers.Outputs(), block);
-                else
-                    effect->processReplacing(effect, buffers.Inputs(), buffers.Outputs(), block);
-            }
-        },
-        long(calls) * block);
+    driver.Prepare(kSampleRate, block);
+    driver.SetParameter(0.25f * float(factorIndex));
 }
 
-// The LV2 plug-in's run over staggered buffers, the factor on its control port.
-double Lv2Cost(Lv2Plugin& plugin, int factorIndex, int block)
+template <typename Sample>
+double ShippedCost(PluginDriver& driver, int factorIndex, int block, Layout layout)
 {
-    HostBuffers<float> buffers(block, Layout::kStaggered);
-    static float factor;
-    factor = static_cast<float>(PrototypeFactor(factorIndex));
-    for (uint32_t port = 0; port < 4; ++port)
-        plugin.connectPort(plugin.handle, port, buffers.Inputs()[port]);
-    plugin.connectPort(plugin.handle, 4, &factor);
+    HostBuffers<Sample> buffers(block, layout);
+    Prepare(driver, factorIndex, block);
     const int calls = std::max(1, kFramesPerTrial / block);
+    // In place, the history must be silence too, or the loop grows it out of range: one
+    // block of the silence elsewhere fills it.
+    if (layout == Layout::kInPlace)
+        driver.Process(buffers.Inputs(), buffers.SpareOutputs(), block);
     return FastestNanosecondsPerFrame(
         [&] {
             for (int c = 0; c < calls; ++c)
-                plugin.run(plugin.handle, static_cast<uint32_t>(block));
+                driver.Process(buffers.Inputs(), buffers.Outputs(), block);
         },
         long(calls) * block);
 }
@@ -322,7 +273,7 @@ bool SameBits(const std::vector<double>& a, const std::vector<double>& b, size_t
 
 // A fresh instance fed blocks of uneven sizes against the plain loop and the kernel over
 // the same samples: "identical" or where they first differ.
-std::string CompareBits(VstPluginEntry entry, int index, SparseFirKernel kernel)
+std::string CompareBits(PluginFile& file, int index, SparseFirKernel kernel)
 {
     const int blocks[] = {32, 64, 1, 100, 512, 17, 4096, 33};
     int total = 0;
@@ -331,13 +282,16 @@ std::string CompareBits(VstPluginEntry entry, int index, SparseFirKernel kernel)
     const std::vector<double> left = Noise(total, 21 + index), right = Noise(total, 31 + index);
     std::vector<double> shippedL(total), shippedR(total), plainL(total), plainR(total);
 
-    Instance instance(entry);
-    instance.Prepare(index, 512);
+    std::string error;
+    std::unique_ptr<PluginDriver> instance = file.NewInstance(kSampleRate, 512, error);
+    if (!instance)
+        return error;
+    Prepare(*instance, index, 512);
     int at = 0;
     for (int b : blocks) {
         double* in[2] = {const_cast<double*>(left.data()) + at, const_cast<double*>(right.data()) + at};
         double* out[2] = {shippedL.data() + at, shippedR.data() + at};
-        instance.effect->processDoubleReplacing(instance.effect, in, out, b);
+        instance->Process(in, out, b);
         at += b;
     }
     PlainLoop plain(index);
@@ -375,7 +329,7 @@ SparseFirKernels ChosenKernels()
 }
 
 // Every variant of one cell timed once, each kept in `best` if it is the fastest yet.
-void TimeRound(Best& best, Instance& instance, Lv2Plugin& lv2, bool hasLv2, int index, int block)
+void TimeRound(Best& best, PluginDriver& instance, PluginDriver* lv2, int index, int block)
 {
     best.Keep(0, ShippedCost<double>(instance, index, block, Layout::kStaggered));
     best.Keep(1, ShippedCost<double>(instance, index, block, Layout::kPaged));
@@ -383,8 +337,8 @@ void TimeRound(Best& best, Instance& instance, Lv2Plugin& lv2, bool hasLv2, int 
     best.Keep(3, ShippedCost<float>(instance, index, block, Layout::kPaged));
     best.Keep(8, ShippedCost<double>(instance, index, block, Layout::kInPlace));
     best.Keep(9, ShippedCost<float>(instance, index, block, Layout::kInPlace));
-    if (hasLv2)
-        best.Keep(7, Lv2Cost(lv2, index, block));
+    if (lv2)
+        best.Keep(7, ShippedCost<float>(*lv2, index, block, Layout::kStaggered));
     best.Keep(4, LimitCost(BaselineSparseFirKernel(), index, kLimitLengths));
     if (HasAvx2())
         best.Keep(5, LimitCost(Avx2SparseFirKernel(), index, kLimitLengths));
@@ -394,23 +348,42 @@ void TimeRound(Best& best, Instance& instance, Lv2Plugin& lv2, bool hasLv2, int 
     best.Keep(11, BlockRunCost<float>(kernels, index, block));
 }
 
+// A plug-in file opened with its driver, or null with `error` saying why.
+std::unique_ptr<PluginFile> Open(const std::string& path, std::string& error)
+{
+    OpenedPluginFile opened = OpenPluginFile(path);
+    if (!opened.file)
+        error = path + ": " + opened.problem + opened.systemError;
+    return std::move(opened.file);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+#ifdef VELVETINE_BENCH_VST2_PATH
+    const std::string vst2Path = VELVETINE_BENCH_VST2_PATH;
+#else
+    const std::string vst2Path = argc > 1 ? argv[1] : "";
+#endif
     std::string error;
-    const VstPluginEntry entry = LoadPluginEntry(argc > 1 ? argv[1] : "", error);
-    if (!entry) {
+    std::unique_ptr<PluginFile> vst2 = Open(vst2Path, error);
+    std::unique_ptr<PluginDriver> instance = vst2 ? vst2->NewInstance(kSampleRate, 512, error) : nullptr;
+    if (!instance) {
         std::fprintf(stderr, "process_bench: %s\n", error.c_str());
         return 1;
     }
-    Instance instance(entry);
-    if (!instance.effect) {
-        std::fprintf(stderr, "process_bench: the entry point returned no effect\n");
+#ifdef VELVETINE_BENCH_LV2_PATH
+    std::unique_ptr<PluginFile> lv2File = Open(VELVETINE_BENCH_LV2_PATH, error);
+    std::unique_ptr<PluginDriver> lv2 = lv2File ? lv2File->NewInstance(kSampleRate, 512, error) : nullptr;
+    if (!lv2) {
+        std::fprintf(stderr, "process_bench: %s\n", error.c_str());
         return 1;
     }
-    Lv2Plugin lv2;
-    const bool hasLv2 = OpenLv2Plugin(kSampleRate, lv2);
+#else
+    std::unique_ptr<PluginDriver> lv2;  // the Windows builds have no LV2 plug-in
+#endif
+    const bool hasLv2 = lv2 != nullptr;
     std::printf("%s build, AVX2 %s\n", sizeof(void*) == 8 ? "64-bit" : "32-bit",
                 HasAvx2() ? "present" : "absent");
     std::printf("ns per stereo frame; d = processDoubleReplacing, f = processReplacing; "
@@ -433,7 +406,7 @@ int main(int argc, char** argv)
         for (int index = 0; index < kPrototypeCount; ++index) {
             for (size_t b = 0; b < std::size(kBlockSizes); ++b) {
                 for (int round = 0; round < kRounds; ++round)
-                    TimeRound(cell(index, b), instance, lv2, hasLv2, index, kBlockSizes[b]);
+                    TimeRound(cell(index, b), *instance, lv2.get(), index, kBlockSizes[b]);
             }
         }
     }
@@ -490,10 +463,8 @@ int main(int argc, char** argv)
     const SparseFirKernel kernel = ChosenKernels().filter;
     for (int index = 0; index < kPrototypeCount; ++index)
         std::printf("bits %2dx (shipped, limit, plain): %s\n", PrototypeFactor(index),
-                    CompareBits(entry, index, kernel).c_str());
+                    CompareBits(*vst2, index, kernel).c_str());
     std::printf("worst shipped / limit: %.2f (bar 1.5); worst shipped / long: %.2f\n", worstRatio,
                 worstLongRatio);
-    if (hasLv2)
-        lv2.cleanup(lv2.handle);
     return 0;
 }

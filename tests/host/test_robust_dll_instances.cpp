@@ -1,5 +1,5 @@
-// 64 instances of the built DLL created, driven and closed in random order, with editors
-// open in real windows on some of them, round after round in one process. The process's
+// 64 instances of the built DLL created, driven and closed in random order (the churn every
+// standard goes through), with editors opened and closed in real windows on some of them, round after round in one process. The process's
 // private memory and its heaps stop growing after the first rounds, and no window stays
 // behind.
 
@@ -13,6 +13,7 @@
 #include "tests/gui/Win32Fixtures.h"
 #include "tests/host/BuiltPlugin.h"
 #include "tests/host/EditorHarness.h"
+#include "host/Vst2Driver.h"
 #include "tests/robustness/InstanceChurn.h"
 
 namespace {
@@ -77,10 +78,18 @@ TEST(RobustDll, RoundsOfSixtyFourInstancesStopGrowingTheProcess)
     constexpr size_t kHeapGrowth = 4 * 1024;
 
     ParentWindow parent;
+    Vst2File file(VELVETINE_PLUGIN_PATH, ProgramHost().Callback());
     robustness::ChurnSetup setup;
-    setup.entry = BuiltPlugin().Entry();
-    setup.callback = ProgramHost().Callback();
-    setup.editorParent = [&parent] { return static_cast<void*>(parent.handle); };
+    setup.file = &file;
+    // Some editors are opened (and some opened again, which replaces the old one), some
+    // closed again; the rest stay open until their instance is closed.
+    setup.extraWork = [&parent](PluginDriver& driver, uint64_t choice) {
+        AEffect* effect = static_cast<Vst2Driver&>(driver).Effect();
+        const int32_t opcode = choice % 2 ? effEditOpen : effEditClose;
+        effect->dispatcher(effect, opcode, 0, 0, parent.handle, 0.0f);
+        PumpMessages();
+        return true;
+    };
     setup.pumpMessages = [] { PumpMessages(); };
     robustness::InstanceChurn churn(setup, 0x64);
 
@@ -102,12 +111,11 @@ TEST(RobustDll, RoundsOfSixtyFourInstancesStopGrowingTheProcess)
 
     for (int round = 0; round < kRounds; ++round) {
         const robustness::ChurnRound& done = rounds[size_t(round)];
-        std::printf("round %d: %d instances, %d editor opens, %d blocks; private committed "
+        std::printf("round %d: %d instances, %d editor calls, %d blocks; private committed "
                     "%zu KiB, heap busy %zu bytes\n",
-                    round + 1, done.created, done.editorsOpened, done.blocks,
+                    round + 1, done.created, done.extraWork, done.blocks,
                     use[size_t(round)].privateCommitted / 1024, use[size_t(round)].heapBusy);
         EXPECT_TRUE(done.everyInstanceMade) << "round " << round + 1;
-        EXPECT_TRUE(done.allClosedWithOne) << "round " << round + 1;
         EXPECT_TRUE(done.outputsFinite) << "round " << round + 1;
     }
     for (int round = 2; round < kRounds; ++round) {

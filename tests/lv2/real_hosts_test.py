@@ -124,7 +124,7 @@ def check_impulse_renders(env, work, taps):
                                  f"difference from the designed {factor}x response {worst:.3g}")
 
 
-def check_noise_renders(env, work, render, vst):
+def check_noise_renders(env, work, render, vst, bundle):
     rng = np.random.default_rng(NOISE_SEED)
     noise = rng.uniform(-0.5, 0.5, size=(RATE, 2))
     source = os.path.join(work, "noise.wav")
@@ -135,6 +135,11 @@ def check_noise_renders(env, work, render, vst):
         vst_out = os.path.join(work, f"noise-vst-{factor}.wav")
         run([render, "--plugin", vst, "--factor", f"{factor}x", source, vst_out])
         c = read_wav(vst_out)
+        # The render host's own LV2 driver: the same bits as through the VST 2.x binding.
+        bundle_out = os.path.join(work, f"noise-render-lv2-{factor}.wav")
+        run([render, "--plugin", bundle, "--factor", f"{factor}x", source, bundle_out])
+        check(np.array_equal(read_wav(bundle_out), c),
+              f"noise at {factor}x: velvetine-render gives other bits through the bundle (seed {NOISE_SEED})")
         check(a.shape == b.shape == c.shape == noise.shape,
               f"noise at {factor}x: shapes {a.shape}, {b.shape}, {c.shape} (seed {NOISE_SEED})")
         if a.shape == b.shape == c.shape:
@@ -167,7 +172,9 @@ def main():
 
     check_lv2info(env)
     check_impulse_renders(env, work, taps)
-    check_noise_renders(env, work, render, vst)
+    bundles = [os.path.join(lv2_dir, name) for name in os.listdir(lv2_dir) if name.endswith(".lv2")]
+    check(len(bundles) == 1, f"{lv2_dir} holds the bundles {bundles!r}, not one")
+    check_noise_renders(env, work, render, vst, bundles[0])
     check_qtractor_scan(scanner, vst)
     print(f"{len(failures)} failures")
     return 1 if failures else 0

@@ -1,38 +1,37 @@
 #pragma once
 
 // Many instances in one process, as a host with a large project makes them: 64 instances
-// created, driven and closed in random order, some with their editor open, round after
-// round. Shared by the native test and the Windows test of the DLL; each measures the
-// process's memory after every round in its own way.
+// created, driven and destroyed in random order, some with their editor open, round after
+// round, through the drivers of any standard. Shared by the native test and the Windows
+// test of the DLL; each measures the process's memory after every round in its own way.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "shell/Vst2.h"
+#include "host/PluginDriver.h"
 
 namespace robustness {
 
 struct ChurnSetup {
-    VstPluginEntry entry = nullptr;
-    audioMasterCallback callback = nullptr;
+    PluginFile* file = nullptr;
     int instances = 64;
-    // A window to open an editor in (null natively, where effEditOpen gets a pointer that
-    // is no window), and the thread's message pump.
-    std::function<void*()> editorParent;
+    // Work a standard adds to the processing and parameter calls (the Windows test opens
+    // and closes VST 2.x editors in real windows); returns whether it did any.
+    std::function<bool(PluginDriver& driver, uint64_t choice)> extraWork;
     std::function<void()> pumpMessages;
 };
 
 struct ChurnRound {
     int created = 0;
-    int editorsOpened = 0;
+    int extraWork = 0;
     int blocks = 0;
-    bool allClosedWithOne = true;  // every effClose answered 1
     bool outputsFinite = true;
     bool everyInstanceMade = true;
 };
@@ -56,35 +55,35 @@ public:
     }
 
     // One round: every instance is created (interleaved with work on those already
-    // there), then all are closed in random order (interleaved with work on the rest).
+    // there), then all are destroyed in random order (interleaved with work on the rest).
     ChurnRound Round()
     {
         ChurnRound round;
-        std::vector<AEffect*> alive;
+        std::vector<std::unique_ptr<PluginDriver>> alive;
         while (round.created < setup.instances) {
             if (alive.empty() || random() % 3 != 0) {
-                AEffect* effect = setup.entry(setup.callback);
+                std::string error;
+                const int32_t maxBlock = int32_t(1 + random() % kLargestBlock);
+                std::unique_ptr<PluginDriver> driver = setup.file->NewInstance(48000.0, maxBlock, error);
                 ++round.created;
-                if (!effect) {
+                if (!driver) {
                     round.everyInstanceMade = false;
                     continue;
                 }
-                Start(effect);
-                alive.push_back(effect);
+                driver->Prepare(48000.0, maxBlock);
+                driver->SetParameter(float(random() % 5) / 4.0f);
+                alive.push_back(std::move(driver));
             } else {
-                Work(alive[random() % alive.size()], round);
+                Work(*alive[random() % alive.size()], round);
             }
         }
         while (!alive.empty()) {
             const size_t pick = random() % alive.size();
             if (random() % 3 == 0) {
-                Work(alive[pick], round);
+                Work(*alive[pick], round);
                 continue;
             }
-            AEffect* effect = alive[pick];
             alive.erase(alive.begin() + std::ptrdiff_t(pick));
-            if (effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f) != 1)
-                round.allClosedWithOne = false;
             if (setup.pumpMessages)
                 setup.pumpMessages();
         }
@@ -94,55 +93,41 @@ public:
 private:
     static constexpr size_t kLargestBlock = 2048;
 
-    void Start(AEffect* effect)
+    void Work(PluginDriver& driver, ChurnRound& round)
     {
-        effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
-        effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
-        effect->dispatcher(effect, effSetBlockSize, 0, intptr_t(random() % kLargestBlock), nullptr, 0.0f);
-        effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
-        effect->setParameter(effect, 0, float(random() % 5) / 4.0f);
-    }
-
-    void Work(AEffect* effect, ChurnRound& round)
-    {
-        switch (random() % 6) {
-        case 0: {
-            // Some editors are opened (and some opened again, which replaces the old one),
-            // some closed again; the rest stay open until their instance is closed.
-            void* parent = setup.editorParent ? setup.editorParent() : nullptr;
-            effect->dispatcher(effect, effEditOpen, 0, 0, parent ? parent : &round, 0.0f);
-            ++round.editorsOpened;
-            if (setup.pumpMessages)
-                setup.pumpMessages();
-            break;
+        const uint64_t choice = random();
+        if (choice % 6 < 2 && setup.extraWork && setup.extraWork(driver, choice / 6)) {
+            ++round.extraWork;
+            return;
         }
-        case 1:
-            effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
-            break;
+        switch (choice % 6) {
         case 2:
-            effect->setParameter(effect, 0, float(random() % 101) / 100.0f);
+            driver.SetParameter(float(random() % 101) / 100.0f);
+            break;
+        case 3:
+            driver.Reset();
             break;
         default:
-            Process(effect, round);
+            Process(driver, round);
             break;
         }
     }
 
-    void Process(AEffect* effect, ChurnRound& round)
+    void Process(PluginDriver& driver, ChurnRound& round)
     {
         const int32_t frames = int32_t(random() % kLargestBlock);
         ++round.blocks;
         if (random() % 2) {
             double* inputs[2] = {in[0].data(), in[1].data()};
             double* outputs[2] = {out[0].data(), out[1].data()};
-            effect->processDoubleReplacing(effect, inputs, outputs, frames);
+            driver.Process(inputs, outputs, frames);
             for (int c = 0; c < 2; ++c)
                 for (int32_t i = 0; i < frames; ++i)
                     round.outputsFinite = round.outputsFinite && std::isfinite(out[c][size_t(i)]);
         } else {
             float* inputs[2] = {floatIn[0].data(), floatIn[1].data()};
             float* outputs[2] = {floatOut[0].data(), floatOut[1].data()};
-            effect->processReplacing(effect, inputs, outputs, frames);
+            driver.Process(inputs, outputs, frames);
             for (int c = 0; c < 2; ++c)
                 for (int32_t i = 0; i < frames; ++i)
                     round.outputsFinite =

@@ -2,8 +2,9 @@
 
 // The audio side of a host in steady state: processing calls of random frame counts (never
 // more than the largest block already processed or announced), in both precisions, with
-// setParameter and getParameter calls between them, as an audio thread makes them. No
-// dispatcher call is made, so nothing here may allocate, lock or enter the system.
+// parameter calls between them, as an audio thread makes them, through a prepared driver of
+// any standard. Nothing else is called, so nothing here may allocate, lock or enter the
+// system.
 
 #include <algorithm>
 #include <chrono>
@@ -11,14 +12,14 @@
 #include <limits>
 #include <vector>
 
-#include "shell/Vst2.h"
+#include "host/PluginDriver.h"
 
 namespace robustness {
 
 class SteadyStateHost {
 public:
-    SteadyStateHost(AEffect* effect, int largestFrames)
-        : effect(effect), largestFrames(largestFrames)
+    SteadyStateHost(PluginDriver& driver, int largestFrames)
+        : driver(driver), largestFrames(largestFrames)
     {
         for (int c = 0; c < 2; ++c) {
             floatIn[c].assign(size_t(largestFrames), 0.0f);
@@ -49,15 +50,14 @@ public:
             state = Next(state);
             const uint32_t choice = uint32_t(state >> 40) % 8;
             const int frames = int((state >> 8) % uint64_t(largestFrames + 6)) - 5;
-            const int32_t index = int32_t((state >> 20) % 4) - 1;
             if (choice < 3) {
                 ProcessFloat(frames);
             } else if (choice < 6) {
                 ProcessDouble(frames);
             } else if (choice == 6) {
-                effect->setParameter(effect, index, ParameterValue(state));
+                driver.SetParameter(ParameterValue(state));
             } else {
-                sink += effect->getParameter(effect, index);
+                sink += driver.GetParameter();
             }
         }
     }
@@ -94,7 +94,7 @@ public:
         }
     }
 
-    float sink = 0.0f;  // keeps getParameter calls from being optimised away
+    float sink = 0.0f;  // keeps GetParameter calls from being optimised away
 
 private:
     static uint64_t Next(uint64_t state)
@@ -123,17 +123,17 @@ private:
     {
         float* inputs[2] = {floatIn[0].data(), floatIn[1].data()};
         float* outputs[2] = {floatOut[0].data(), floatOut[1].data()};
-        effect->processReplacing(effect, inputs, outputs, frames);
+        driver.Process(inputs, outputs, frames);
     }
 
     void ProcessDouble(int frames)
     {
         double* inputs[2] = {doubleIn[0].data(), doubleIn[1].data()};
         double* outputs[2] = {doubleOut[0].data(), doubleOut[1].data()};
-        effect->processDoubleReplacing(effect, inputs, outputs, frames);
+        driver.Process(inputs, outputs, frames);
     }
 
-    AEffect* effect;
+    PluginDriver& driver;
     int largestFrames;
     std::vector<float> floatIn[2], floatOut[2];
     std::vector<double> doubleIn[2], doubleOut[2];

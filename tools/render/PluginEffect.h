@@ -4,22 +4,20 @@
 #include <memory>
 #include <string>
 
-#include "host/PluginInstance.h"
-#include "host/PluginLibrary.h"
-#include "host/RecordingHost.h"
+#include "host/PluginDriver.h"
 #include "tools/render/RenderLoop.h"
 #include "tools/render/StereoEffect.h"
 
-// A VST 2.x effect library loaded and driven as hosts drive it: the entry point is called with a
-// host callback that answers the render's sample rate and block size, then the instance is
-// opened, told the rate and block size and resumed. Anything that makes the library unusable for
-// a stereo render throws CRenderFailure naming the library.
+// A plug-in of any standard the host library has a driver for, loaded and driven as hosts
+// of its standard drive it: instantiated, then prepared for the render's sample rate and
+// block size. Anything that makes the file unusable for a stereo render throws
+// CRenderFailure naming the file.
 class CPluginEffect : public CStereoEffect {
 public:
     CPluginEffect(const std::string& path, uint32_t sampleRate, int blockSize, RenderPrecision precision);
-    ~CPluginEffect() override;  // suspends and closes the instance, then unloads the library
+    ~CPluginEffect() override;  // destroys the instance, then unloads the file
 
-    // Parameter 0 ("Oversampling" in the project's own plug-in).
+    // The plug-in's one parameter ("Oversampling" in the project's own plug-in), 0 to 1.
     void SetParameter(float value);
 
     void Process(float** inputs, float** outputs, int frames) override;
@@ -29,11 +27,10 @@ public:
     CPluginEffect& operator=(const CPluginEffect&) = delete;
 
 private:
-    void CheckEffect(RenderPrecision precision) const;
+    void CheckLayout(RenderPrecision precision) const;
     [[noreturn]] void Fail(const std::string& problem) const;
 
-    PluginLibrary library_;
-    RecordingHost host_;
-    std::unique_ptr<PluginInstance> instance_;
+    std::string path_;
+    std::unique_ptr<PluginFile> file_;
+    std::unique_ptr<PluginDriver> instance_;
 };
-

@@ -1,5 +1,6 @@
-// velvetine-render: renders a WAV file (or a generated signal) through a VST 2.x effect
-// library (a DLL on Windows, a shared object on Linux).
+// velvetine-render: renders a WAV file (or a generated signal) through a plug-in effect of
+// any standard the host library has a driver for: a VST 2.x library (a DLL on Windows, a
+// shared object on Linux) or, natively, an LV2 bundle.
 
 #include <cerrno>
 #include <chrono>

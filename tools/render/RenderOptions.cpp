@@ -146,8 +146,8 @@ std::string RenderHelpText(const std::string& programName) {
        )" + programName + R"( [options] --generate-test-signal OUTPUT.wav
        )" + programName + R"( [options] --impulse-response N OUTPUT.txt|OUTPUT.wav
 
-Renders a WAV file through a stereo VST 2.x effect, loaded the way hosts load it: by
-default QMVelvetine.dll (QMVelvetine.so on Linux) from this program's folder.
+Renders a WAV file through a stereo effect, loaded the way hosts of its standard load
+it: by default QMVelvetine.dll (QMVelvetine.so on Linux) from this program's folder.
 
 Input: PCM with 8, 16, 24 or 32 bits, IEEE float with 32 or 64 bits (also inside
 WAVE_FORMAT_EXTENSIBLE), mono or stereo, any sample rate. The effect is stereo, so the
@@ -155,7 +155,8 @@ output is always stereo: a mono input is fed to both inputs and comes out as two
 The effect is told the file's sample rate and the block size before processing.
 
 Options:
-  --plugin PATH            render through another stereo (2 in, 2 out) VST 2.x effect
+  --plugin PATH            render through another stereo (2 in, 2 out) effect: a VST 2.x
+                           library, or on Linux also an LV2 bundle (a .lv2 folder)
   --factor 2x|4x|8x|16x|32x
                            set the "Oversampling" parameter (parameter 0) to that factor
   --param VALUE            set parameter 0 to VALUE, from 0 to 1 (not with --factor);

@@ -29,6 +29,8 @@ unsigned long ProcessId() { return static_cast<unsigned long>(getpid()); }
 
 bool ErrorOutputIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 
+std::string SystemPath(const std::string& path) { return path; }
+
 // dlerror's text already names the file and the reason.
 std::string DescribeLoadFailure(const std::string& libraryError) { return libraryError; }
 

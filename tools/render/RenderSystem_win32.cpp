@@ -1,5 +1,7 @@
 #include "tools/render/RenderSystem.h"
 
+#include "host/PluginLibrary.h"
+
 #include <windows.h>
 
 #include <io.h>
@@ -42,6 +44,9 @@ bool RenameOver(const std::string& from, const std::string& to, std::string& pro
 unsigned long ProcessId() { return GetCurrentProcessId(); }
 
 bool ErrorOutputIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+// Programs under Wine take "Z:\\a\\b.dll" for "/a/b.dll".
+std::string SystemPath(const std::string& path) { return WindowsPath(path); }
 
 // The host library reports a failed LoadLibraryA as "... failed with error N".
 std::string DescribeLoadFailure(const std::string& libraryError) {
