@@ -4,15 +4,9 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "effect/ControlDescription.h"
+
 namespace {
-
-struct FactorName {
-    const char* name;
-    float parameter;
-};
-
-// The plug-in's "Oversampling" parameter picks factor 2 << trunc(4 v).
-const FactorName kFactors[] = {{"2x", 0.0f}, {"4x", 0.25f}, {"8x", 0.5f}, {"16x", 0.75f}, {"32x", 1.0f}};
 
 [[noreturn]] void Usage(const std::string& message) { throw CUsageError(message); }
 
@@ -37,11 +31,16 @@ int64_t ParseWhole(const std::string& option, const std::string& text, int64_t l
     return value;
 }
 
+// The factor's step of the plug-in's "Oversampling" parameter, as its value.
 float ParseFactor(const std::string& text) {
-    for (const FactorName& factor : kFactors) {
-        if (text == factor.name || text + "x" == factor.name) return factor.parameter;
-    }
-    Usage("--factor expects 2x, 4x, 8x, 16x or 32x, not \"" + text + "\"");
+    int step = 0;
+    if (OversamplingControl::StepOfText(text.c_str(), &step))
+        return static_cast<float>(OversamplingControl::ValueOfStep(step));
+    std::string offered;
+    for (int i = 0; i < OversamplingControl::kStepCount; ++i)
+        offered += std::string(i == 0 ? "" : i + 1 < OversamplingControl::kStepCount ? ", " : " or ") +
+                   OversamplingControl::TextOfStep(i);
+    Usage("--factor expects " + offered + ", not \"" + text + "\"");
 }
 
 class CArguments {
