@@ -361,8 +361,10 @@ std::unique_ptr<PluginFile> Open(const std::string& path, std::string& error)
 
 int main(int argc, char** argv)
 {
+    // Any plug-in file named on the command line (a .clap, another build's library); natively
+    // the build's own VST 2.x shared object without one.
 #ifdef VELVETINE_BENCH_VST2_PATH
-    const std::string vst2Path = VELVETINE_BENCH_VST2_PATH;
+    const std::string vst2Path = argc > 1 ? argv[1] : VELVETINE_BENCH_VST2_PATH;
 #else
     const std::string vst2Path = argc > 1 ? argv[1] : "";
 #endif
