@@ -7,7 +7,7 @@
 #include "effect/ControlDescription.h"
 #include "framework/Machine.h"
 
-bool ClapEditor::SupportsApi(const char* api) { return api && std::strcmp(api, ClapWindowApi()) == 0; }
+bool CClapEditor::SupportsApi(const char* api) { return api && std::strcmp(api, ClapWindowApi()) == 0; }
 
 CClapEditor::CClapEditor(CClapPlugin& plugin, const clap_host* host)
     : plugin(plugin),
@@ -40,7 +40,7 @@ bool CClapEditor::Size(uint32_t* width, uint32_t* height) const
 
 bool CClapEditor::SetParent(const clap_window* window)
 {
-    if (!window || !ClapEditor::SupportsApi(window->api))
+    if (!window || !CClapEditor::SupportsApi(window->api))
         return false;
     void* parent = ClapParentWindow(*window);
     if (!parent || !session.Open(parent))

@@ -18,6 +18,9 @@ class CClapEditor {
 public:
     static constexpr uint32_t kTimerPeriodMs = 20;
 
+    // Whether `api` names this platform's window system.
+    static bool SupportsApi(const char* api);
+
     CClapEditor(CClapPlugin& plugin, const clap_host* host);
     ~CClapEditor();
 
@@ -44,7 +47,3 @@ private:
     std::unique_ptr<CMachine> machine;
     CEditorSession session;
 };
-
-namespace ClapEditor {
-bool SupportsApi(const char* api);
-}

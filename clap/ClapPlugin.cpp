@@ -118,19 +118,12 @@ bool CClapPlugin::Activate(double sampleRate, uint32_t maxFrames)
     return true;
 }
 
-void CClapPlugin::Deactivate()
-{
-    active = false;
-    processing = false;
-}
+void CClapPlugin::Deactivate() { active = false; }
 
-bool CClapPlugin::StartProcessing()
-{
-    processing = active;
-    return active;
-}
+// Nothing to start or stop: an active instance processes whenever it is called.
+bool CClapPlugin::StartProcessing() { return active; }
 
-void CClapPlugin::StopProcessing() { processing = false; }
+void CClapPlugin::StopProcessing() {}
 
 void CClapPlugin::Reset()
 {
@@ -290,7 +283,7 @@ bool CClapPlugin::LoadState(const clap_istream* stream)
 
 bool CClapPlugin::CreateEditor(const char* api, bool floating)
 {
-    if (editor || floating || !api || !ClapEditor::SupportsApi(api))
+    if (editor || floating || !api || !CClapEditor::SupportsApi(api))
         return false;
     editor.reset(new CClapEditor(*this, host));
     return true;

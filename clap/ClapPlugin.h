@@ -48,8 +48,9 @@ public:
 
     // Main thread: the editor's press, a control value of the machine's 0 ... 1.
     void EditorChanged(double controlValue);
-    // Null when the host's api or window cannot hold the editor.
+    // The editor between the host's gui create and destroy, else null.
     CClapEditor* Editor() const { return editor.get(); }
+    // False for another window system, a floating window, or an editor already made.
     bool CreateEditor(const char* api, bool floating);
     void DestroyEditor();
 
@@ -75,7 +76,6 @@ private:
     int machineStep = -1;
     bool initialised = false;
     bool active = false;
-    bool processing = false;
     CEventQueue<ParameterEvent, 64> editorEvents;
     std::unique_ptr<CClapEditor> editor;
 };

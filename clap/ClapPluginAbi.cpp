@@ -162,7 +162,7 @@ CClapEditor* EditorOf(const clap_plugin* plugin)
 
 bool CLAP_ABI GuiIsApiSupported(const clap_plugin*, const char* api, bool floating)
 {
-    return !floating && ClapEditor::SupportsApi(api);
+    return !floating && CClapEditor::SupportsApi(api);
 }
 
 bool CLAP_ABI GuiPreferredApi(const clap_plugin*, const char** api, bool* floating)
