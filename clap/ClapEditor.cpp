@@ -17,14 +17,18 @@ CClapEditor::CClapEditor(CClapPlugin& plugin, const clap_host* host)
       machine(info.CreateMachine()),
       session(*machine)
 {
-    if (host && host->get_extension)
+    if (host && host->get_extension) {
         timers = static_cast<const clap_host_timer_support*>(host->get_extension(host, CLAP_EXT_TIMER_SUPPORT));
+        descriptors =
+            static_cast<const clap_host_posix_fd_support*>(host->get_extension(host, CLAP_EXT_POSIX_FD_SUPPORT));
+    }
     ShowPluginStep();
 }
 
 CClapEditor::~CClapEditor()
 {
-    StopTimer();
+    // Before the window goes, so that the host never waits on a closed connection.
+    StopWatching();
     session.Destroy();
 }
 
@@ -46,16 +50,34 @@ bool CClapEditor::SetParent(const clap_window* window)
     if (!parent || !session.Open(parent))
         return false;
     ShowPluginStep();
-    if (timer == CLAP_INVALID_ID && timers && timers->register_timer &&
-        !timers->register_timer(host, kTimerPeriodMs, &timer))
-        timer = CLAP_INVALID_ID;
+    StartWatching();
     return true;
+}
+
+void CClapEditor::StartWatching()
+{
+    StopWatching();  // a second set_parent replaced the window and its connection
+    if (timers && timers->register_timer && !timers->register_timer(host, kTimerPeriodMs, &timer))
+        timer = CLAP_INVALID_ID;
+    const int fd = session.EventDescriptor();
+    if (fd >= 0 && descriptors && descriptors->register_fd && descriptors->register_fd(host, fd, CLAP_POSIX_FD_READ))
+        watchedFd = fd;
 }
 
 void CClapEditor::OnTimer(clap_id firing)
 {
-    if (firing != timer || timer == CLAP_INVALID_ID)
-        return;
+    if (firing != CLAP_INVALID_ID && firing == timer)
+        Serve();
+}
+
+void CClapEditor::OnFd(int fd)
+{
+    if (fd >= 0 && fd == watchedFd)
+        Serve();
+}
+
+void CClapEditor::Serve()
+{
     ShowPluginStep();
     session.Idle();
 }
@@ -67,9 +89,12 @@ void CClapEditor::ShowPluginStep()
         machine->SetControl(OversamplingControl::kIndex, value);
 }
 
-void CClapEditor::StopTimer()
+void CClapEditor::StopWatching()
 {
     if (timer != CLAP_INVALID_ID && timers && timers->unregister_timer)
         timers->unregister_timer(host, timer);
     timer = CLAP_INVALID_ID;
+    if (watchedFd >= 0 && descriptors && descriptors->unregister_fd)
+        descriptors->unregister_fd(host, watchedFd);
+    watchedFd = -1;
 }

@@ -248,6 +248,14 @@ void CLAP_ABI OnTimer(const clap_plugin* plugin, clap_id timer)
 
 const clap_plugin_timer_support timerSupport = {OnTimer};
 
+void CLAP_ABI OnFd(const clap_plugin* plugin, int fd, clap_posix_fd_flags_t)
+{
+    if (CClapEditor* editor = EditorOf(plugin))
+        editor->OnFd(fd);
+}
+
+const clap_plugin_posix_fd_support fdSupport = {OnFd};
+
 const void* CLAP_ABI Extension(const clap_plugin*, const char* id)
 {
     if (!id)
@@ -258,6 +266,7 @@ const void* CLAP_ABI Extension(const clap_plugin*, const char* id)
     } extensions[] = {
         {CLAP_EXT_AUDIO_PORTS, &audioPorts}, {CLAP_EXT_PARAMS, &params},       {CLAP_EXT_STATE, &state},
         {CLAP_EXT_LATENCY, &latency},        {CLAP_EXT_GUI, &gui},             {CLAP_EXT_TIMER_SUPPORT, &timerSupport},
+        {CLAP_EXT_POSIX_FD_SUPPORT, &fdSupport},
     };
     for (const auto& extension : extensions)
         if (std::strcmp(id, extension.id) == 0)

@@ -1,6 +1,6 @@
 // The CLAP library's editor embedded in the fixture's X11 window, served only from the
-// host's timer: its size, a press reaching the host as a gesture through a flush, the host's
-// changes shown, and everything gone with the editor.
+// host's timer and file descriptor: its size, a press reaching the host as a gesture through
+// a flush, the host's changes shown, and everything gone with the editor.
 
 #include <dlfcn.h>
 
@@ -34,7 +34,9 @@ protected:
         params = static_cast<const clap_plugin_params*>(plugin->get_extension(plugin, CLAP_EXT_PARAMS));
         timerSupport = static_cast<const clap_plugin_timer_support*>(
             plugin->get_extension(plugin, CLAP_EXT_TIMER_SUPPORT));
-        ASSERT_TRUE(gui && params && timerSupport);
+        fdSupport = static_cast<const clap_plugin_posix_fd_support*>(
+            plugin->get_extension(plugin, CLAP_EXT_POSIX_FD_SUPPORT));
+        ASSERT_TRUE(gui && params && timerSupport && fdSupport);
     }
 
     void TearDown() override
@@ -73,6 +75,7 @@ protected:
     const clap_plugin_gui* gui = nullptr;
     const clap_plugin_params* params = nullptr;
     const clap_plugin_timer_support* timerSupport = nullptr;
+    const clap_plugin_posix_fd_support* fdSupport = nullptr;
 };
 
 TEST_F(ClapGui, EmbedsAtItsOneSizeOnTheHostsTimerAndGoesWithDestroy)
@@ -89,9 +92,19 @@ TEST_F(ClapGui, EmbedsAtItsOneSizeOnTheHostsTimerAndGoesWithDestroy)
     EXPECT_EQ(height, uint32_t(kHeight));
     EXPECT_FALSE(gui->can_resize(plugin));
     EXPECT_EQ(host.timers.size(), 1u);
+    ASSERT_EQ(host.fds.size(), 1u);
+    EXPECT_GE(host.fds[0], 0);
     EXPECT_EQ(ShownState(editor), 0);
+    // A press served from the descriptor alone, as a host waiting on it serves it.
+    SendButton(editor, ButtonPress, ButtonLeft(1) + 3, kButtonTop + 3);
+    SendButton(editor, ButtonRelease, ButtonLeft(1) + 3, kButtonTop + 3);
+    fdSupport->on_fd(plugin, host.fds[0], CLAP_POSIX_FD_READ);
+    double value = -1.0;
+    EXPECT_TRUE(params->get_value(plugin, 0, &value));
+    EXPECT_EQ(value, 1.0);
     gui->destroy(plugin);
     EXPECT_EQ(host.unregistered, std::vector<clap_id>{kTimerId});
+    EXPECT_TRUE(host.fds.empty()) << "the connection's descriptor was left registered";
     EXPECT_TRUE(Children().empty());
 }
 
