@@ -12,8 +12,9 @@
 // Both plug-ins are loaded and driven through the host library's drivers, as the render
 // host drives them; the LV2 driver connects the ports before every run, as hosts may.
 //
-// Usage: process_bench [QMVelvetine.dll]   (the DLL on Windows; natively the build's own
-// VST 2.x shared object and LV2 bundle)
+// Usage: process_bench [PLUGIN]   (PLUGIN: QMVelvetine.dll, QMVelvetine.clap or another
+// build's library; natively, without one, the build's own VST 2.x shared object; the LV2
+// column is natively the build's bundle)
 
 #include <algorithm>
 #include <chrono>
