@@ -22,7 +22,10 @@ protected:
     void SetUp() override
     {
         X11Host::SetUp();
-        library = dlopen(VELVETINE_CLAP_PATH, RTLD_NOW | RTLD_LOCAL);
+        // Loaded once and kept, as hosts keep a plug-in's library: its process-wide state
+        // outlives every instance.
+        static void* const loaded = dlopen(VELVETINE_CLAP_PATH, RTLD_NOW | RTLD_LOCAL);
+        library = loaded;
         ASSERT_NE(library, nullptr) << dlerror();
         entry = static_cast<const clap_plugin_entry*>(dlsym(library, "clap_entry"));
         ASSERT_TRUE(entry && entry->init(VELVETINE_CLAP_PATH));
@@ -45,8 +48,6 @@ protected:
             plugin->destroy(plugin);
         if (entry)
             entry->deinit();
-        if (library)
-            dlclose(library);
         X11Host::TearDown();
     }
 

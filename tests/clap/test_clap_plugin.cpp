@@ -65,7 +65,8 @@ struct MemoryStream {
         if (self->failReads)
             return -1;
         const size_t n = std::min<uint64_t>({size, self->chunk, self->bytes.size() - self->position});
-        std::memcpy(data, self->bytes.data() + self->position, n);
+        if (n > 0)
+            std::memcpy(data, self->bytes.data() + self->position, n);
         self->position += n;
         return int64_t(n);
     }
