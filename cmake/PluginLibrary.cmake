@@ -12,11 +12,13 @@ include(${CMAKE_CURRENT_LIST_DIR}/Release.cmake)
 #     ENTRY_POINTS NAME...  what the library must export, and nothing else outside Windows
 #     OUTPUT_DIRECTORY DIR  where the build puts it
 #     [DESTINATION DIR]     where it goes in the release (default: the top)
+#     [SUFFIX .EXT]         the file's ending where the standard names its own (default:
+#                           the platform's, .dll or .so)
 #     [DEPENDENCY_TEST NAME])  the self-containment test it is checked by (default:
 #                           dll_imports on Windows, native_plugin_dependencies elsewhere)
 # The file is named after the plug-in (VELVETINE_FILE_NAME), with no "lib" in front.
 function(velvetine_plugin_library target binding)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "" "EXPORTS;OUTPUT_DIRECTORY;DESTINATION;DEPENDENCY_TEST"
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "EXPORTS;OUTPUT_DIRECTORY;DESTINATION;DEPENDENCY_TEST;SUFFIX"
     "ENTRY_POINTS")
   foreach(required EXPORTS ENTRY_POINTS OUTPUT_DIRECTORY)
     if(NOT arg_${required})
@@ -60,6 +62,11 @@ function(velvetine_plugin_library target binding)
   # must be linked all the same.
   target_link_libraries(${target} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${binding}>")
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${VELVETINE_FILE_NAME})
+  if(arg_SUFFIX)
+    set_target_properties(${target} PROPERTIES SUFFIX ${arg_SUFFIX})
+    # Its import library would take the name of the plain DLL's.
+    set_target_properties(${target} PROPERTIES ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib/${target})
+  endif()
 
   if(NOT arg_DEPENDENCY_TEST)
     set(arg_DEPENDENCY_TEST ${default_test})

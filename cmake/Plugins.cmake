@@ -2,6 +2,7 @@
 # binding library, and what goes into the release (cmake/Release.cmake).
 include(${CMAKE_CURRENT_LIST_DIR}/Vst2Plugin.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/Lv2Plugin.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/ClapPlugin.cmake)
 
 # The VST 2.x plug-in's target keeps the name it has always had on each platform: the tests
 # and tools refer to it.
@@ -11,3 +12,4 @@ else()
   velvetine_vst2_plugin(QMVelvetine_vst2 velvetine_shell)
   velvetine_lv2_plugin(QMVelvetine_lv2 velvetine_lv2 UI QMVelvetine_lv2ui velvetine_core_editor)
 endif()
+velvetine_clap_plugin(QMVelvetine_clap velvetine_clap)

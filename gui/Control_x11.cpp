@@ -260,3 +260,12 @@ void DispatchToolkitEvents()
             batch[i]->DispatchEvents();
     }
 }
+
+int ConnectionDescriptorOf(unsigned long window)
+{
+    std::lock_guard<std::mutex> hold(liveLock);
+    for (const CControl* control = firstLive; control; control = control->nextLive)
+        if (window != 0 && control->window == window && control->display)
+            return ConnectionNumber(control->display);
+    return -1;
+}

@@ -103,7 +103,12 @@ private:
     std::thread::id thread;  // the thread that built the control
 
     friend void DispatchToolkitEvents();
+    friend int ConnectionDescriptorOf(unsigned long window);
 };
 
 // Handles the events and posted messages of every control built on the calling thread.
 void DispatchToolkitEvents();
+
+// The file descriptor of the server connection of the control whose window is `window`, for
+// hosts that wait on it; -1 when no live control has that window.
+int ConnectionDescriptorOf(unsigned long window);

@@ -1,5 +1,6 @@
 #include "host/PluginDrivers.h"
 
+#include "host/ClapDriver.h"
 #include "host/Lv2Driver.h"
 #include "host/Vst2Driver.h"
 
@@ -32,6 +33,7 @@ OpenedPluginFile OpenPluginFile(const std::string& path)
         {".lv2", &OpenLv2File},
         {".dll", &OpenVst2File},
         {".so", &OpenVst2File},
+        {".clap", &OpenClapFile},
     };
     const std::string name = WithoutTrailingSeparators(path);
     for (const DriverChoice& choice : choices)

@@ -12,8 +12,9 @@
 // Both plug-ins are loaded and driven through the host library's drivers, as the render
 // host drives them; the LV2 driver connects the ports before every run, as hosts may.
 //
-// Usage: process_bench [QMVelvetine.dll]   (the DLL on Windows; natively the build's own
-// VST 2.x shared object and LV2 bundle)
+// Usage: process_bench [PLUGIN]   (PLUGIN: QMVelvetine.dll, QMVelvetine.clap or another
+// build's library; natively, without one, the build's own VST 2.x shared object; the LV2
+// column is natively the build's bundle)
 
 #include <algorithm>
 #include <chrono>
@@ -361,8 +362,10 @@ std::unique_ptr<PluginFile> Open(const std::string& path, std::string& error)
 
 int main(int argc, char** argv)
 {
+    // Any plug-in file named on the command line (a .clap, another build's library); natively
+    // the build's own VST 2.x shared object without one.
 #ifdef VELVETINE_BENCH_VST2_PATH
-    const std::string vst2Path = VELVETINE_BENCH_VST2_PATH;
+    const std::string vst2Path = argc > 1 ? argv[1] : VELVETINE_BENCH_VST2_PATH;
 #else
     const std::string vst2Path = argc > 1 ? argv[1] : "";
 #endif

@@ -22,6 +22,10 @@ public:
     // events where the window system needs that (X11); on Windows the window's own messages
     // drive it and this does nothing.
     void Idle();
+    // What a host may wait on for the open editor's window-system events: the descriptor of
+    // its X11 connection; -1 without an open editor and on Windows, where the window's own
+    // messages drive it.
+    int EventDescriptor() const;
     // The host is done with the window: it is forgotten, and the machine deletes the editor
     // when it next builds one or is itself deleted.
     void Close() { window = nullptr; }

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """The native plug-ins in Debian's own hosts.
 
-    real_hosts_test.py LV2_DIR VST_SO RENDER TAPS SCANNER WORK_DIR
+    real_hosts_test.py LV2_DIR VST_SO CLAP RENDER TAPS SCANNER WORK_DIR
 
-LV2_DIR holds the bundle; VST_SO is the VST 2.x shared object; RENDER the native render
+LV2_DIR holds the bundle; VST_SO is the VST 2.x shared object; CLAP the CLAP plug-in; RENDER the native render
 host; TAPS prints the designed response of each factor; SCANNER is Qtractor's plug-in
 scanner. Every host program runs with a timeout, and every failure says what was run.
 """
@@ -124,7 +124,7 @@ def check_impulse_renders(env, work, taps):
                                  f"difference from the designed {factor}x response {worst:.3g}")
 
 
-def check_noise_renders(env, work, render, vst, bundle):
+def check_noise_renders(env, work, render, vst, bundle, clap):
     rng = np.random.default_rng(NOISE_SEED)
     noise = rng.uniform(-0.5, 0.5, size=(RATE, 2))
     source = os.path.join(work, "noise.wav")
@@ -140,6 +140,7 @@ def check_noise_renders(env, work, render, vst, bundle):
         run([render, "--plugin", bundle, "--factor", f"{factor}x", source, bundle_out])
         check(np.array_equal(read_wav(bundle_out), c),
               f"noise at {factor}x: velvetine-render gives other bits through the bundle (seed {NOISE_SEED})")
+        check_clap_render(work, render, vst, clap, source, factor)
         check(a.shape == b.shape == c.shape == noise.shape,
               f"noise at {factor}x: shapes {a.shape}, {b.shape}, {c.shape} (seed {NOISE_SEED})")
         if a.shape == b.shape == c.shape:
@@ -150,17 +151,34 @@ def check_noise_renders(env, work, render, vst, bundle):
             check(np.max(np.abs(a - noise)) > 1e-3, f"noise at {factor}x comes out unfiltered")
 
 
-def check_qtractor_scan(scanner, vst):
-    lines = run([scanner], stdin=f"VST2:{vst}\n").splitlines()
-    found = [line for line in lines if line.startswith("VST|")]
-    if check(len(found) == 1, f"the Qtractor scanner printed {lines!r}, not one VST| line"):
+def check_clap_render(work, render, vst, clap, source, factor):
+    """The CLAP plug-in renders the VST 2.x plug-in's bits in both precisions; the 64-bit
+    render is written as 64-bit floats so that no rounding hides a difference."""
+    for precision in ["32", "64"]:
+        outputs = []
+        for name, plugin in [("vst", vst), ("clap", clap)]:
+            out = os.path.join(work, f"noise-{name}-{factor}-p{precision}.wav")
+            run([render, "--plugin", plugin, "--factor", f"{factor}x", "--precision", precision,
+                 "--block", "300", "--format", "float64", source, out])
+            with open(out, "rb") as f:
+                outputs.append(f.read())
+        check(len(outputs[0]) > 44 and outputs[0] == outputs[1],
+              f"noise at {factor}x, {precision}-bit: the CLAP render differs from the VST 2.x render "
+              f"(seed {NOISE_SEED})")
+
+
+def check_qtractor_scan(scanner, plugin, request, kind, name):
+    lines = run([scanner], stdin=f"{request}:{plugin}\n").splitlines()
+    found = [line for line in lines if line.startswith(f"{kind}|")]
+    if check(len(found) == 1, f"the Qtractor scanner printed {lines!r}, not one {kind}| line"):
         fields = found[0].split("|")
+        check(fields[1] == name, f"the scanner sees the name {fields[1]!r}, not {name!r} ({found[0]})")
         check(fields[2] == "2:2", f"the scanner sees audio ports {fields[2]}, not 2:2 ({found[0]})")
         check(fields[4].startswith("1:"), f"the scanner sees parameters {fields[4]}, not 1 ({found[0]})")
 
 
 def main():
-    lv2_dir, vst, render, taps_program, scanner, work = map(os.path.abspath, sys.argv[1:7])
+    lv2_dir, vst, clap, render, taps_program, scanner, work = map(os.path.abspath, sys.argv[1:8])
     os.makedirs(work, exist_ok=True)
     # Only this bundle and the LV2 vocabularies that Debian installs.
     env = dict(os.environ, LV2_PATH=f"{lv2_dir}:/usr/lib/x86_64-linux-gnu/lv2:/usr/lib/lv2")
@@ -174,8 +192,10 @@ def main():
     check_impulse_renders(env, work, taps)
     bundles = [os.path.join(lv2_dir, name) for name in os.listdir(lv2_dir) if name.endswith(".lv2")]
     check(len(bundles) == 1, f"{lv2_dir} holds the bundles {bundles!r}, not one")
-    check_noise_renders(env, work, render, vst, bundles[0])
-    check_qtractor_scan(scanner, vst)
+    check_noise_renders(env, work, render, vst, bundles[0], clap)
+    # A VST 2.x plug-in is named by its file; a CLAP plug-in by its descriptor.
+    check_qtractor_scan(scanner, vst, "VST2", "VST", "QMVelvetine")
+    check_qtractor_scan(scanner, clap, "CLAP", "CLAP", "QM Velvetine")
     print(f"{len(failures)} failures")
     return 1 if failures else 0
 

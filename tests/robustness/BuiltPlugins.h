@@ -35,12 +35,14 @@ inline OpenedPluginFile& OpenedBuiltPlugin(const std::string& path)
     return found->second;
 }
 
-// "Vst2", "Lv2": test names by the standard the file's name calls for.
+// "Vst2", "Lv2", "Clap": test names by the standard the file's name calls for.
 inline std::string StandardOfFile(const ::testing::TestParamInfo<std::string>& info)
 {
     const std::string& path = info.param;
     const std::string ending = path.substr(path.find_last_of('.') + 1);
-    return ending == "lv2" ? "Lv2" : "Vst2";
+    if (ending == "lv2")
+        return "Lv2";
+    return ending == "clap" ? "Clap" : "Vst2";
 }
 
 // A scenario over one plug-in file: its instances, prepared as a host prepares them.
