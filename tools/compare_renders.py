@@ -3,8 +3,9 @@
 
   compare_renders.py --factors "2x 4x" --native 'linux-%s.wav' 'NAME=other-%s.wav' ...
 
-Each pattern's %s is replaced by the factor. Prints the largest sample difference between
-the native render and each other one, per factor and overall; exits 1 if the lengths differ.
+Each pattern's %s is replaced by the factor. Prints a table of the largest sample difference
+between the native render and each other one, per factor and overall; exits 1 if the lengths
+differ.
 """
 import argparse
 import struct
@@ -36,19 +37,27 @@ def main():
     parser.add_argument("others", nargs="+", metavar="NAME=PATTERN")
     args = parser.parse_args()
     failed = False
+    factors = args.factors.split()
+    rows = []
     for other in args.others:
         name, pattern = other.split("=", 1)
-        worst, per_factor = 0.0, []
-        for factor in args.factors.split():
+        worst, cells = 0.0, []
+        for factor in factors:
             a, b = samples(args.native % factor), samples(pattern % factor)
             if a.shape != b.shape:
                 print(f"  {factor}: the native render has {a.size} samples, the {name}'s {b.size}")
                 failed = True
+                cells.append("length")
                 continue
             difference = float(np.max(np.abs(a - b))) if a.size else 0.0
             worst = max(worst, difference)
-            per_factor.append(f"{factor} {difference:.3g}")
-        print(f"  native vs {name}: largest difference {worst:.3g} ({', '.join(per_factor)})")
+            cells.append(f"{difference:.3g}")
+        rows.append((name, cells, f"{worst:.3g}"))
+    width = max(len(name) for name, _, _ in rows)
+    print(f"  largest difference from the native VST 2.x plug-in's render")
+    print(f"  {'plug-in':<{width}}  " + "".join(f"{factor:>10}" for factor in factors) + f"{'largest':>10}")
+    for name, cells, worst in rows:
+        print(f"  {name:<{width}}  " + "".join(f"{cell:>10}" for cell in cells) + f"{worst:>10}")
     return 1 if failed else 0
 
 
