@@ -90,11 +90,6 @@ CClapPlugin::CClapPlugin(const clap_host* host, const clap_plugin_descriptor* de
 
 CClapPlugin::~CClapPlugin() = default;
 
-CClapPlugin* CClapPlugin::Of(const clap_plugin* plugin)
-{
-    return plugin ? static_cast<CClapPlugin*>(plugin->plugin_data) : nullptr;
-}
-
 bool CClapPlugin::Init()
 {
     if (initialised)
@@ -174,12 +169,23 @@ bool CClapPlugin::AudioOf(const clap_process& process, Audio* audio) const
     return true;
 }
 
-void CClapPlugin::RunSpan(const Audio& audio, uint32_t offset, uint32_t frames)
+inline void CClapPlugin::RunSpan(const Audio& audio, uint32_t offset, uint32_t frames)
 {
-    // The bridge counts frames in an int; a block that long would come in pieces.
-    constexpr uint32_t kPiece = 1u << 30;
+    // The usual span, a whole block: the bridge takes the host's arrays as they are.
+    if (offset == 0 && frames <= kLongestSpan) {
+        if (audio.outputs64)
+            bridge.Process(audio.inputs64, audio.outputs64, int(frames));
+        else
+            bridge.Process(audio.inputs32, audio.outputs32, int(frames));
+        return;
+    }
+    RunPieces(audio, offset, frames);
+}
+
+void CClapPlugin::RunPieces(const Audio& audio, uint32_t offset, uint32_t frames)
+{
     for (uint32_t done = 0; done < frames;) {
-        const uint32_t length = std::min(frames - done, kPiece);
+        const uint32_t length = std::min(frames - done, kLongestSpan);
         const uint32_t at = offset + done;
         if (audio.outputs64) {
             const double* in[2] = {audio.inputs64 && audio.inputs64[0] ? audio.inputs64[0] + at : nullptr,
@@ -226,10 +232,15 @@ clap_process_status CClapPlugin::Process(const clap_process* process)
         return CLAP_PROCESS_ERROR;
     // What the editor or a loaded state set since the last block.
     HandToMachine(Step());
-    EmitEditorEvents(process->out_events);
+    if (editorEvents.HasItems())
+        EmitEditorEvents(process->out_events);
     Audio audio;
     const bool hasAudio = AudioOf(*process, &audio);
-    ApplyInputEvents(process->in_events, hasAudio ? &audio : nullptr, process->frames_count);
+    // The usual block carries no events and runs whole.
+    if (EventCount(process->in_events) > 0)
+        ApplyInputEvents(process->in_events, hasAudio ? &audio : nullptr, process->frames_count);
+    else if (hasAudio)
+        RunSpan(audio, 0, process->frames_count);
     if (!hasAudio)
         return process->frames_count == 0 ? CLAP_PROCESS_CONTINUE : CLAP_PROCESS_ERROR;
     process->audio_outputs[0].constant_mask = 0;

@@ -31,7 +31,10 @@ public:
 
     const clap_plugin* Plugin() const { return &plugin; }
     // The instance behind the host's pointer; null for a pointer that is not one of ours.
-    static CClapPlugin* Of(const clap_plugin* plugin);
+    static CClapPlugin* Of(const clap_plugin* plugin)
+    {
+        return plugin ? static_cast<CClapPlugin*>(plugin->plugin_data) : nullptr;
+    }
 
     bool Init();
     bool Activate(double sampleRate, uint32_t maxFrames);
@@ -60,7 +63,10 @@ public:
 private:
     struct Audio;
     bool AudioOf(const clap_process& process, Audio* audio) const;
+    // The bridge counts frames in an int: a span longer than this runs in pieces.
+    static constexpr uint32_t kLongestSpan = 1u << 30;
     void RunSpan(const Audio& audio, uint32_t offset, uint32_t frames);
+    void RunPieces(const Audio& audio, uint32_t offset, uint32_t frames);
     // True and the step when the event sets this plug-in's parameter.
     static bool StepOfEvent(const clap_event_header* event, int* step);
     void ApplyInputEvents(const clap_input_events* in, const Audio* audio, uint32_t frames);

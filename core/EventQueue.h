@@ -24,6 +24,12 @@ public:
         return true;
     }
 
+    // Consumer only: whether a Pop would give an item, checked without taking it.
+    bool HasItems() const
+    {
+        return head.load(std::memory_order_relaxed) != tail.load(std::memory_order_acquire);
+    }
+
     // Consumer only.
     bool Pop(Item* item)
     {

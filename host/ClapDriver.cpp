@@ -71,6 +71,13 @@ public:
     {
         params = static_cast<const clap_plugin_params*>(plugin->get_extension(plugin, CLAP_EXT_PARAMS));
         ports = static_cast<const clap_plugin_audio_ports*>(plugin->get_extension(plugin, CLAP_EXT_AUDIO_PORTS));
+        std::memset(&process, 0, sizeof process);
+        process.audio_inputs = &in;
+        process.audio_outputs = &out;
+        process.audio_inputs_count = 1;
+        process.audio_outputs_count = 1;
+        process.in_events = pending.Events();
+        process.out_events = &droppedEvents;
     }
     ~ClapDriver() override
     {
@@ -122,15 +129,15 @@ public:
 
     void Process(float** inputs, float** outputs, int32_t frames) override
     {
-        clap_audio_buffer in = {inputs, nullptr, 2, 0, 0};
-        clap_audio_buffer out = {outputs, nullptr, 2, 0, 0};
-        Run(in, out, frames);
+        in = {inputs, nullptr, 2, 0, 0};
+        out = {outputs, nullptr, 2, 0, 0};
+        Run(frames);
     }
     void Process(double** inputs, double** outputs, int32_t frames) override
     {
-        clap_audio_buffer in = {nullptr, inputs, 2, 0, 0};
-        clap_audio_buffer out = {nullptr, outputs, 2, 0, 0};
-        Run(in, out, frames);
+        in = {nullptr, inputs, 2, 0, 0};
+        out = {nullptr, outputs, 2, 0, 0};
+        Run(frames);
     }
 
     void Reset() override { plugin->reset(plugin); }
@@ -141,20 +148,14 @@ private:
         return ports && ports->count(plugin, input) > 0 && ports->get(plugin, 0, input, info);
     }
 
-    void Run(const clap_audio_buffer& in, clap_audio_buffer& out, int32_t frames)
+    // The process record is the instance's own, set up once: a call changes only the
+    // frames, the time and the buffers.
+    void Run(int32_t frames)
     {
         if (frames <= 0)
             return;
-        clap_process process;
-        std::memset(&process, 0, sizeof process);
         process.steady_time = steadyTime;
         process.frames_count = uint32_t(frames);
-        process.audio_inputs = &in;
-        process.audio_outputs = &out;
-        process.audio_inputs_count = 1;
-        process.audio_outputs_count = 1;
-        process.in_events = pending.Events();
-        process.out_events = &droppedEvents;
         plugin->process(plugin, &process);
         pending.Delivered();
         steadyTime += frames;
@@ -173,6 +174,9 @@ private:
     const clap_plugin_params* params = nullptr;
     const clap_plugin_audio_ports* ports = nullptr;
     PendingParameter pending;
+    clap_audio_buffer in = {};
+    clap_audio_buffer out = {};
+    clap_process process;
     bool active = false;
     bool processing = false;
     int64_t steadyTime = 0;
