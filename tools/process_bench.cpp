@@ -1,20 +1,24 @@
 // Cost per stereo frame of the plug-in's audio path as a host sees it: the whole
 // processReplacing and processDoubleReplacing calls (the adapter's copies included) at
 // several block sizes, with the host's four buffers staggered in memory, exactly 4 KiB
-// multiples apart, or the outputs the inputs themselves; natively also the LV2 plug-in's
-// whole run calls. Beside it, in the same process and run: the standalone limit kernel
-// (the bare 17-tap arithmetic over contiguous samples in the first-level cache, no
-// history, no copies, at whichever length it runs fastest) and the plain loop over every
-// tap of the prototype. Each figure is the fastest of several trials: the machine is
-// shared, and other work only makes a trial slower. The outputs of all three are also
-// compared bit for bit.
+// multiples apart, or the outputs the inputs themselves. Beside it, in the same process and
+// run: the standalone limit kernel (the bare 17-tap arithmetic over contiguous samples in the
+// first-level cache, no history, no copies, at whichever length it runs fastest) and the
+// plain loop over every tap of the prototype. Each figure is the fastest of several trials:
+// the machine is shared, and other work only makes a trial slower. The outputs of all three
+// are also compared bit for bit.
 //
-// Both plug-ins are loaded and driven through the host library's drivers, as the render
-// host drives them; the LV2 driver connects the ports before every run, as hosts may.
+// The same effect in the other standards (LV2's run, CLAP's process, ...) is timed call for
+// call beside the VST 2.x plug-in, in the same rounds, and set against it: a binding should
+// add nothing a host would notice.
 //
-// Usage: process_bench [PLUGIN]   (PLUGIN: QMVelvetine.dll, QMVelvetine.clap or another
-// build's library; natively, without one, the build's own VST 2.x shared object; the LV2
-// column is natively the build's bundle)
+// Every plug-in is loaded and driven through the host library's drivers, as the render host
+// drives them; the LV2 driver connects the ports before every run, as hosts may.
+//
+// Usage: process_bench [VST2_PLUGIN [OTHER_PLUGIN...]]
+//   VST2_PLUGIN: QMVelvetine.dll or another build's VST 2.x library; OTHER_PLUGIN: the same
+//   effect in another standard (QMVelvetine.clap, a bundle). Natively, without arguments, the
+//   build's own VST 2.x shared object beside its other plug-ins.
 
 #include <algorithm>
 #include <chrono>
@@ -258,10 +262,24 @@ double PlainCost(int index)
         kFrames, 3);
 }
 
+// The most plug-ins of other standards one run compares with the VST 2.x plug-in.
+constexpr int kMaxCompared = 4;
+
 struct Best {
     double value[12];
-    Best() { std::fill(std::begin(value), std::end(value), 1e300); }
+    // Per compared plug-in: 64-bit and 32-bit calls on staggered buffers.
+    double compared[kMaxCompared][2];
+    Best()
+    {
+        std::fill(std::begin(value), std::end(value), 1e300);
+        for (auto& pair : compared)
+            std::fill(std::begin(pair), std::end(pair), 1e300);
+    }
     void Keep(int v, double x) { value[v] = std::min(value[v], x); }
+    void KeepCompared(size_t c, int precision, double x)
+    {
+        compared[c][precision] = std::min(compared[c][precision], x);
+    }
 };
 
 bool SameBits(const std::vector<double>& a, const std::vector<double>& b, size_t& first)
@@ -329,8 +347,16 @@ SparseFirKernels ChosenKernels()
     return HasAvx2() ? Avx2SparseFirKernels() : BaselineSparseFirKernels();
 }
 
+// An instance of another standard's plug-in, timed beside the VST 2.x one.
+struct ComparedPlugin {
+    std::unique_ptr<PluginFile> file;
+    std::unique_ptr<PluginDriver> instance;
+    bool doubles = false;  // processes 64-bit samples itself rather than through float
+};
+
 // Every variant of one cell timed once, each kept in `best` if it is the fastest yet.
-void TimeRound(Best& best, PluginDriver& instance, PluginDriver* lv2, int index, int block)
+void TimeRound(Best& best, PluginDriver& instance, std::vector<ComparedPlugin>& compared,
+               int index, int block)
 {
     best.Keep(0, ShippedCost<double>(instance, index, block, Layout::kStaggered));
     best.Keep(1, ShippedCost<double>(instance, index, block, Layout::kPaged));
@@ -338,8 +364,12 @@ void TimeRound(Best& best, PluginDriver& instance, PluginDriver* lv2, int index,
     best.Keep(3, ShippedCost<float>(instance, index, block, Layout::kPaged));
     best.Keep(8, ShippedCost<double>(instance, index, block, Layout::kInPlace));
     best.Keep(9, ShippedCost<float>(instance, index, block, Layout::kInPlace));
-    if (lv2)
-        best.Keep(7, ShippedCost<float>(*lv2, index, block, Layout::kStaggered));
+    for (size_t c = 0; c < compared.size(); ++c) {
+        PluginDriver& other = *compared[c].instance;
+        if (compared[c].doubles)
+            best.KeepCompared(c, 0, ShippedCost<double>(other, index, block, Layout::kStaggered));
+        best.KeepCompared(c, 1, ShippedCost<float>(other, index, block, Layout::kStaggered));
+    }
     best.Keep(4, LimitCost(BaselineSparseFirKernel(), index, kLimitLengths));
     if (HasAvx2())
         best.Keep(5, LimitCost(Avx2SparseFirKernel(), index, kLimitLengths));
@@ -358,44 +388,82 @@ std::unique_ptr<PluginFile> Open(const std::string& path, std::string& error)
     return std::move(opened.file);
 }
 
+// The plug-in files to time, the VST 2.x one first: those named on the command line, or
+// natively the build's own.
+std::vector<std::string> PluginPaths(int argc, char** argv)
+{
+    std::vector<std::string> paths(argv + 1, argv + argc);
+#ifdef VELVETINE_BENCH_PLUGINS
+    if (paths.empty())
+        paths = {VELVETINE_BENCH_PLUGINS};
+#endif
+    return paths;
+}
+
+// One table per compared plug-in: its calls against the VST 2.x calls of the same rounds.
+// Returns the worst ratio.
+double PrintComparison(const char* standard, bool doubles, size_t c, const std::vector<Best>& cells)
+{
+    std::printf("\n%s beside VST 2.x (staggered buffers; ratio = %s / VST 2.x, same rounds):\n"
+                "%-6s %5s %8s %8s %7s | %8s %8s %7s\n",
+                standard, standard, "factor", "block", "vst2 d", "d", "ratio", "vst2 f", "f", "ratio");
+    double worst = 0.0;
+    for (int index = 0; index < kPrototypeCount; ++index) {
+        for (size_t b = 0; b < std::size(kBlockSizes); ++b) {
+            const Best& best = cells[index * std::size(kBlockSizes) + b];
+            const double ratioF = best.compared[c][1] / best.value[2];
+            worst = std::max(worst, ratioF);
+            char doubleCells[32] = "       -        -";
+            if (doubles) {
+                const double ratioD = best.compared[c][0] / best.value[0];
+                worst = std::max(worst, ratioD);
+                std::snprintf(doubleCells, sizeof doubleCells, "%8.2f %7.2f", best.compared[c][0], ratioD);
+            }
+            std::printf("%5dx %5d %8.2f %s | %8.2f %8.2f %7.2f\n", PrototypeFactor(index),
+                        kBlockSizes[b], best.value[0], doubleCells, best.value[2],
+                        best.compared[c][1], ratioF);
+        }
+    }
+    return worst;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    // Any plug-in file named on the command line (a .clap, another build's library); natively
-    // the build's own VST 2.x shared object without one.
-#ifdef VELVETINE_BENCH_VST2_PATH
-    const std::string vst2Path = argc > 1 ? argv[1] : VELVETINE_BENCH_VST2_PATH;
-#else
-    const std::string vst2Path = argc > 1 ? argv[1] : "";
-#endif
+    const std::vector<std::string> paths = PluginPaths(argc, argv);
+    if (paths.empty() || paths.size() > 1 + kMaxCompared) {
+        std::fprintf(stderr, "usage: process_bench VST2_PLUGIN [OTHER_PLUGIN...] (at most %d others)\n",
+                     kMaxCompared);
+        return 2;
+    }
     std::string error;
-    std::unique_ptr<PluginFile> vst2 = Open(vst2Path, error);
+    std::unique_ptr<PluginFile> vst2 = Open(paths[0], error);
     std::unique_ptr<PluginDriver> instance = vst2 ? vst2->NewInstance(kSampleRate, 512, error) : nullptr;
+    std::vector<ComparedPlugin> compared(paths.size() - 1);
+    for (size_t c = 0; instance && c < compared.size(); ++c) {
+        compared[c].file = Open(paths[c + 1], error);
+        if (compared[c].file)
+            compared[c].instance = compared[c].file->NewInstance(kSampleRate, 512, error);
+        if (!compared[c].instance) {
+            instance.reset();
+            break;
+        }
+        compared[c].doubles = compared[c].instance->Layout().noDoublesReason.empty();
+    }
     if (!instance) {
         std::fprintf(stderr, "process_bench: %s\n", error.c_str());
         return 1;
     }
-#ifdef VELVETINE_BENCH_LV2_PATH
-    std::unique_ptr<PluginFile> lv2File = Open(VELVETINE_BENCH_LV2_PATH, error);
-    std::unique_ptr<PluginDriver> lv2 = lv2File ? lv2File->NewInstance(kSampleRate, 512, error) : nullptr;
-    if (!lv2) {
-        std::fprintf(stderr, "process_bench: %s\n", error.c_str());
-        return 1;
-    }
-#else
-    std::unique_ptr<PluginDriver> lv2;  // the Windows builds have no LV2 plug-in
-#endif
-    const bool hasLv2 = lv2 != nullptr;
     std::printf("%s build, AVX2 %s\n", sizeof(void*) == 8 ? "64-bit" : "32-bit",
                 HasAvx2() ? "present" : "absent");
     std::printf("ns per stereo frame; d = processDoubleReplacing, f = processReplacing; "
-                "stag = buffers staggered, 4k = buffers 4 KiB apart; lv2 = the LV2 plug-in's run;\n"
+                "stag = buffers staggered, 4k = buffers 4 KiB apart;\n"
                 "ratio = worst shipped (in place below included) / limit;\n"
                 "long = the limit kernel over 4096 frames (beyond the first-level cache), "
                 "ratio/long = worst shipped / long\n");
-    std::printf("%-6s %5s %8s %8s %8s %8s %8s | %8s %8s %8s | %6s | %6s %10s | %9s %9s\n",
-                "factor", "block", "d stag", "d 4k", "f stag", "f 4k", "lv2", "limit", "sse2",
+    std::printf("%-6s %5s %8s %8s %8s %8s | %8s %8s %8s | %6s | %6s %10s | %9s %9s\n",
+                "factor", "block", "d stag", "d 4k", "f stag", "f 4k", "limit", "sse2",
                 "avx2", "ratio", "long", "ratio/long", "plain", "plain/d");
     // One round times every variant of a cell once, and the fastest of each over all its
     // rounds is kept, so that the ratios compare figures taken side by side. The rounds of a
@@ -409,7 +477,7 @@ int main(int argc, char** argv)
         for (int index = 0; index < kPrototypeCount; ++index) {
             for (size_t b = 0; b < std::size(kBlockSizes); ++b) {
                 for (int round = 0; round < kRounds; ++round)
-                    TimeRound(cell(index, b), *instance, lv2.get(), index, kBlockSizes[b]);
+                    TimeRound(cell(index, b), *instance, compared, index, kBlockSizes[b]);
             }
         }
     }
@@ -420,32 +488,28 @@ int main(int argc, char** argv)
         for (size_t b = 0; b < std::size(kBlockSizes); ++b) {
             const Best& best = cell(index, b);
             const int block = kBlockSizes[b];
-            double costs[7], baseline, wide = 0.0;
+            double costs[6], baseline, wide = 0.0;
             for (int v = 0; v < 4; ++v)
                 costs[v] = best.value[v];
-            costs[4] = hasLv2 ? best.value[7] : 0.0;
-            costs[5] = best.value[8];
-            costs[6] = best.value[9];
+            costs[4] = best.value[8];
+            costs[5] = best.value[9];
             baseline = best.value[4];
             if (HasAvx2())
                 wide = best.value[5];
             const double limit = HasAvx2() ? std::min(baseline, wide) : baseline;
-            const double worst = *std::max_element(costs, costs + 7);
+            const double worst = *std::max_element(std::begin(costs), std::end(costs));
             worstRatio = std::max(worstRatio, worst / limit);
             const double longRuns = best.value[6];
             worstLongRatio = std::max(worstLongRatio, worst / longRuns);
-            char lv2Cell[16] = "       -";
-            if (hasLv2)
-                std::snprintf(lv2Cell, sizeof lv2Cell, "%8.2f", costs[4]);
-            std::printf("%5dx %5d %8.2f %8.2f %8.2f %8.2f %s | %8.2f %8.2f %8.2f | %6.2f | "
+            std::printf("%5dx %5d %8.2f %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %6.2f | "
                         "%6.2f %10.2f | %9.1f %9.0f\n",
                         PrototypeFactor(index), block, costs[0], costs[1], costs[2], costs[3],
-                        lv2Cell, limit, baseline, wide, worst / limit, longRuns,
-                        worst / longRuns, plain, plain / costs[0]);
+                        limit, baseline, wide, worst / limit, longRuns, worst / longRuns, plain,
+                        plain / costs[0]);
             char row[96];
             std::snprintf(row, sizeof row, "%5dx %5d %8.2f %8.2f | %8.2f | %6.2f\n",
-                          PrototypeFactor(index), block, costs[5], costs[6], limit,
-                          std::max(costs[5], costs[6]) / limit);
+                          PrototypeFactor(index), block, costs[4], costs[5], limit,
+                          std::max(costs[4], costs[5]) / limit);
             inPlaceRows.push_back(row);
             std::snprintf(row, sizeof row, "%5dx %5d %8.2f %8.2f | %8.2f | %6.2f %6.2f\n",
                           PrototypeFactor(index), block, best.value[10], best.value[11], limit,
@@ -463,11 +527,22 @@ int main(int argc, char** argv)
                 "factor", "block", "d run", "f run", "limit", "d/lim", "f/lim");
     for (const std::string& row : blockRunRows)
         std::fputs(row.c_str(), stdout);
+    std::vector<std::string> verdicts;
+    for (size_t c = 0; c < compared.size(); ++c) {
+        const char* standard = compared[c].file->Standard();
+        const double worst = PrintComparison(standard, compared[c].doubles, c, cells);
+        char verdict[96];
+        std::snprintf(verdict, sizeof verdict, "worst %s / VST 2.x: %.2f (bar 1.1)\n", standard, worst);
+        verdicts.push_back(verdict);
+    }
+    std::printf("\n");
     const SparseFirKernel kernel = ChosenKernels().filter;
     for (int index = 0; index < kPrototypeCount; ++index)
         std::printf("bits %2dx (shipped, limit, plain): %s\n", PrototypeFactor(index),
                     CompareBits(*vst2, index, kernel).c_str());
     std::printf("worst shipped / limit: %.2f (bar 1.5); worst shipped / long: %.2f\n", worstRatio,
                 worstLongRatio);
+    for (const std::string& verdict : verdicts)
+        std::fputs(verdict.c_str(), stdout);
     return 0;
 }
