@@ -31,16 +31,17 @@ PY
 }
 
 # loads_and_filters WHAT RENDER PLUGIN: the render host RENDER (a .exe runs under Wine)
-# loads PLUGIN, as a host of its standard does, and measures its impulse response.
+# loads PLUGIN, as a host of its standard does, and measures its impulse response, within
+# two minutes.
 loads_and_filters() {
   local what="$1" render="$2" plugin="$3" response
   response="$(mktemp -p "$work" response.XXXXXX)"
   mv "$response" "$response.txt" && response="$response.txt"
   if [[ $render == *.exe ]]; then
-    "$root/cmake/wine-run" "$render" --plugin "$(windows_path "$plugin")" --factor 8x \
+    timeout 120 "$root/cmake/wine-run" "$render" --plugin "$(windows_path "$plugin")" --factor 8x \
       --precision 32 --impulse-response 256 "$(windows_path "$response")" </dev/null >/dev/null
   else
-    "$render" --plugin "$plugin" --factor 8x --precision 32 --impulse-response 256 \
+    timeout 120 "$render" --plugin "$plugin" --factor 8x --precision 32 --impulse-response 256 \
       "$response" </dev/null >/dev/null
   fi
   check_response "$response" "$what"
