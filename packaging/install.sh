@@ -33,7 +33,7 @@ uninstall_plugin() {
     while IFS= read -r path; do rm -f "$target/$path"; done < <(cd "$here/$item" && find . -type f)
     while IFS= read -r path; do
       rmdir --ignore-fail-on-non-empty "$target/$path" 2>/dev/null || true
-    done < <(cd "$here/$item" && find . -depth -type d)
+    done < <(cd "$here/$item" && find . -depth -type d -printf '%P\n')
   else
     rm -f "$target"
   fi

@@ -50,7 +50,7 @@ for plugin in "${plugins[@]}"; do
   while IFS= read -r object; do
     [ "$(stat -c %a "$object")" = 644 ] || fail "$object has mode $(stat -c %a "$object")"
     ! readelf -S "$object" | grep -q '\.symtab' || fail "$object is not stripped"
-  done < <(find "$path" -type f \( -name '*.so' -o -name '*.clap' -o -path '*/Contents/*' \))
+  done < <(find "$path" -type f \( -name '*.so' -o -name '*.clap' -o -path '*/Contents/*-linux/*' \))
   loads_and_filters "package: $title plug-in from /usr/lib/$folder" "$render" "$path"
 done
 uris="$(lv2_plugins_in "$deb_root/usr/lib/lv2")"
@@ -68,6 +68,7 @@ for plugin in "${plugins[@]}"; do
   echo "someone else's" >"$HOME/.$folder/Other.$folder/file"
   others+=("$HOME/.$folder/Other.$folder/file")
 done
+before="$(cd "$HOME" && find . | sort)"
 "$unpacked/install.sh" >"$work/install.log"
 for plugin in "${plugins[@]}"; do
   IFS=: read -r item folder title <<<"$plugin"
@@ -75,7 +76,14 @@ for plugin in "${plugins[@]}"; do
   loads_and_filters "install.sh: $title plug-in from ~/.$folder" "$unpacked/velvetine-render" \
     "$HOME/.$folder/$item"
 done
-# A file the user put inside a bundle of ours is theirs, and stays.
+"$unpacked/install.sh" --uninstall >"$work/uninstall.log"
+# ls_home: everything in the home folder, files and folders.
+ls_home() { (cd "$HOME" && find . | sort); }
+[ "$(ls_home)" = "$before" ] ||
+  fail "after --uninstall the home folder is not as before: $(diff <(echo "$before") <(ls_home) | grep '^[<>]' | tr '\n' ' ')"
+
+# Again, with a file the user put inside a bundle of ours: it is theirs, and stays.
+"$unpacked/install.sh" >/dev/null
 bundle=""
 for plugin in "${plugins[@]}"; do
   IFS=: read -r item folder title <<<"$plugin"
@@ -83,10 +91,10 @@ for plugin in "${plugins[@]}"; do
 done
 [ -n "$bundle" ] || fail "no format is a bundle: nothing tells that uninstalling one keeps others' files"
 echo mine >"$bundle/user-notes.txt"
-"$unpacked/install.sh" --uninstall >"$work/uninstall.log"
-left="$(find "$HOME" -type f)"
-expected="$(printf '%s\n' "${others[@]}" "$bundle/user-notes.txt" | sort)"
-[ "$(sort <<<"$left")" = "$expected" ] || fail "after --uninstall the home folder holds [$left], not [$expected]"
+"$unpacked/install.sh" --uninstall >/dev/null
+expected="$(printf '%s\n' "$before" "./${bundle#$HOME/}" "./${bundle#$HOME/}/user-notes.txt" | sort)"
+[ "$(ls_home)" = "$expected" ] ||
+  fail "uninstalling kept other than the user's file in $bundle: $(diff <(echo "$expected") <(ls_home) | grep '^[<>]' | tr '\n' ' ')"
 for other in "${others[@]}"; do
   [ "$(cat "$other")" = "someone else's" ] || fail "$other was changed"
 done
