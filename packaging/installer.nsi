@@ -1,8 +1,9 @@
 ; The Windows installer. packaging/windows-installer runs makensis on this script with
 ; the release's names and version defined (PRODUCT, MAKER, FILE_NAME, VERSION), STAGE (the
 ; staged Windows release: x86\, x64\, shared bundles, documents), OUTPUT, and FORMATS: a
-; script it writes from packaging/formats, defining the macros FormatPages, FormatSections,
-; FormatOptions and FormatRemovals from the placing macros below.
+; script it writes from packaging/formats and the stage, defining the macros FormatPages,
+; FormatSections, FormatOptions and FormatRemovals from the placing macros below, and
+; PlaceDocuments and RemoveDocuments for the documents at the stage's top.
 ;
 ; Whatever the installer puts somewhere is noted in its uninstall key: the folder each
 ; format went to and every folder it had to make. The uninstaller deletes the files of each
@@ -228,9 +229,7 @@ SectionEnd
 ; the documents.
 Section "Render host and user's guide" section_tools
   SetOutPath "$INSTDIR"
-  File "${STAGE}/User guide.txt"
-  File "${STAGE}/response.png"
-  File "${STAGE}/LICENSE.txt"
+  !insertmacro PlaceDocuments
   ${If} ${RunningX64}
     !insertmacro MakeFolder "$INSTDIR\x64"
     SetOutPath "$INSTDIR\x64"
@@ -286,9 +285,7 @@ FunctionEnd
 Section "Uninstall"
   ReadRegDWORD $R0 HKLM "${UNINSTALL_KEY}" Tools
   ${If} $R0 == 1
-    Delete "$INSTDIR\User guide.txt"
-    Delete "$INSTDIR\response.png"
-    Delete "$INSTDIR\LICENSE.txt"
+    !insertmacro RemoveDocuments $INSTDIR
     Delete "$INSTDIR\x64\velvetine-render.exe"
     Delete "$INSTDIR\x86\velvetine-render.exe"
   ${EndIf}
