@@ -28,6 +28,8 @@ Name "${PRODUCT}"
 OutFile "${OUTPUT}"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; Files keep the time of installing, not of the stage, so that the same release gives the same installer.
+SetDateSave off
 ManifestDPIAware true
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey "ProductName" "${PRODUCT}"
