@@ -4,6 +4,8 @@
 set(VELVETINE_PRODUCT_NAME "QM Velvetine")
 set(VELVETINE_FILE_NAME "QMVelvetine")
 set(VELVETINE_MAKER "Fernhollowstudios")
+# Where users and distributions write to the maker (the Debian package's maintainer).
+set(VELVETINE_CONTACT "packages@fernhollowstudios.example")
 set(VELVETINE_DESCRIPTION
   "A stereo minimum-phase FIR filter of the kind an oversampling converter uses, chosen by its oversampling factor.")
 # VST 2.x: the four characters of the unique ID.

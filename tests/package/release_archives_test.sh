@@ -5,13 +5,10 @@
 #   release_archives_test.sh SOURCE_FOLDER WORK_FOLDER
 set -euo pipefail
 root="$1" work="$2"
-wine_run="$root/cmake/wine-run"
-python=/usr/bin/python3
+source "$root/tests/package/plugin_checks.sh"
 rm -rf "$work" && mkdir -p "$work/archives"
 "$root/scripts/package" --out "$work/archives"
 version="$(sed -n 's/^project(QMVelvetine VERSION \([0-9][0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
-windows_path() { local path="$1"; path="${path//\//\\}"; echo "Z:$path"; }
-
 # unpack ARCHIVE FOLDER EXPECTED...: FOLDER gets the archive, which must hold exactly the
 # EXPECTED files (given below its top folder) and nothing else.
 unpack() {
@@ -38,32 +35,6 @@ print(f"{os.path.basename(archive)}: {len(found)} files, as expected")
 PY
 }
 
-# check_response FILE WHAT: a filter's impulse response (the render host's text, or a
-# 32-bit float WAV): unit gain at DC, and not the impulse itself (the plug-in filtered it).
-check_response() {
-  "$python" - "$1" "$2" <<'PY'
-import struct, sys
-path, what = sys.argv[1], sys.argv[2]
-if path.endswith(".wav"):
-    data, at, chunks = open(path, "rb").read(), 12, {}
-    while at + 8 <= len(data):
-        size = struct.unpack_from("<I", data, at + 4)[0]
-        chunks[data[at:at + 4]] = data[at + 8:at + 8 + size]
-        at += 8 + size + (size & 1)
-    tag, channels = struct.unpack_from("<HH", chunks[b"fmt "])
-    bits = struct.unpack_from("<H", chunks[b"fmt "], 14)[0]
-    assert (tag, bits) == (3, 32), f"{what}: format {tag}, {bits} bits"
-    samples = struct.unpack(f"<{len(chunks[b'data']) // 4}f", chunks[b"data"])
-    left = list(samples[::channels])
-else:
-    left = [float(line.split()[0]) for line in open(path) if line.strip()]
-assert len(left) == 256, f"{what}: {len(left)} frames"
-assert abs(sum(left) - 1.0) < 1e-3, f"{what}: DC gain {sum(left)}"
-assert max(abs(v) for v in left[1:]) > 0.1, f"{what}: the response is a bare impulse"
-print(f"{what}: loaded from the unpacked archive; DC gain {sum(left):.6f}")
-PY
-}
-
 # A kernel without 32-bit support cannot run the 32-bit Wine loader at all.
 can_run_32_bit() {
   [ -x /usr/lib/wine/wine ] || { echo "32-bit Wine is not installed"; return 1; }
@@ -83,12 +54,10 @@ for arch in x64 x86; do
     echo "windows x86: skipped: $reason"
     continue
   fi
-  "$wine_run" "$top/$arch/velvetine-render.exe" --plugin "$(windows_path "$top/$arch/QMVelvetine.dll")" \
-    --factor 8x --precision 64 --impulse-response 256 "$(windows_path "$work/ir-$arch.txt")" </dev/null >/dev/null
-  check_response "$work/ir-$arch.txt" "windows $arch plug-in"
-  "$wine_run" "$top/$arch/velvetine-render.exe" --plugin "$(windows_path "$top/$arch/QMVelvetine.clap")" \
-    --factor 8x --precision 64 --impulse-response 256 "$(windows_path "$work/ir-$arch-clap.txt")" </dev/null >/dev/null
-  check_response "$work/ir-$arch-clap.txt" "windows $arch CLAP plug-in"
+  loads_and_filters "windows $arch plug-in, from the unpacked archive" \
+    "$top/$arch/velvetine-render.exe" "$top/$arch/QMVelvetine.dll"
+  loads_and_filters "windows $arch CLAP plug-in, from the unpacked archive" \
+    "$top/$arch/velvetine-render.exe" "$top/$arch/QMVelvetine.clap"
 done
 
 linux_archive="$work/archives/QMVelvetine-$version-linux-x86_64.tar.gz"
@@ -98,14 +67,12 @@ if [ ! -f "$linux_archive" ]; then
 fi
 linux="$work/linux"
 unpack "$linux_archive" "$linux" QMVelvetine.lv2 QMVelvetine.so QMVelvetine.clap velvetine-render \
-  "User guide.txt" response.png LICENSE.txt
+  install.sh "User guide.txt" response.png LICENSE.txt
 top="$linux/QMVelvetine-$version-linux-x86_64"
-"$top/velvetine-render" --plugin "$top/QMVelvetine.so" --factor 8x --precision 64 \
-  --impulse-response 256 "$work/ir-linux.txt" </dev/null >/dev/null
-check_response "$work/ir-linux.txt" "linux VST 2.x plug-in"
-"$top/velvetine-render" --plugin "$top/QMVelvetine.clap" --factor 8x --precision 64 \
-  --impulse-response 256 "$work/ir-linux-clap.txt" </dev/null >/dev/null
-check_response "$work/ir-linux-clap.txt" "linux CLAP plug-in"
+loads_and_filters "linux VST 2.x plug-in, from the unpacked archive" \
+  "$top/velvetine-render" "$top/QMVelvetine.so"
+loads_and_filters "linux CLAP plug-in, from the unpacked archive" \
+  "$top/velvetine-render" "$top/QMVelvetine.clap"
 if ! command -v lv2apply >/dev/null || ! command -v lv2ls >/dev/null; then
   echo "linux LV2 plug-in: skipped: lv2ls and lv2apply (lilv-utils) are not installed"
   exit 0
@@ -123,4 +90,4 @@ body = b"WAVEfmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("
 open(sys.argv[1], "wb").write(b"RIFF" + struct.pack("<I", len(body)) + body)
 PY
 LV2_PATH="$lv2_path" lv2apply -i "$work/impulse.wav" -o "$work/ir-lv2.wav" "$uris" >/dev/null
-check_response "$work/ir-lv2.wav" "linux LV2 plug-in $uris"
+check_response "$work/ir-lv2.wav" "linux LV2 plug-in $uris, from the unpacked archive"
