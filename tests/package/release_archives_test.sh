@@ -76,6 +76,8 @@ windows="$work/windows"
 unpack "$work/archives/QMVelvetine-$version-windows.zip" "$windows" \
   x86/QMVelvetine.dll x86/QMVelvetine.clap x86/velvetine-render.exe \
   x64/QMVelvetine.dll x64/QMVelvetine.clap x64/velvetine-render.exe \
+  QMVelvetine.vst3/Contents/x86-win/QMVelvetine.vst3 QMVelvetine.vst3/Contents/x86_64-win/QMVelvetine.vst3 \
+  QMVelvetine.vst3/Contents/Resources/moduleinfo.json \
   "User guide.txt" response.png LICENSE.txt
 top="$windows/QMVelvetine-$version-windows"
 for arch in x64 x86; do
@@ -89,6 +91,9 @@ for arch in x64 x86; do
   "$wine_run" "$top/$arch/velvetine-render.exe" --plugin "$(windows_path "$top/$arch/QMVelvetine.clap")" \
     --factor 8x --precision 64 --impulse-response 256 "$(windows_path "$work/ir-$arch-clap.txt")" </dev/null >/dev/null
   check_response "$work/ir-$arch-clap.txt" "windows $arch CLAP plug-in"
+  "$wine_run" "$top/$arch/velvetine-render.exe" --plugin "$(windows_path "$top/QMVelvetine.vst3")" \
+    --factor 8x --precision 64 --impulse-response 256 "$(windows_path "$work/ir-$arch-vst3.txt")" </dev/null >/dev/null
+  check_response "$work/ir-$arch-vst3.txt" "windows $arch VST3 plug-in"
 done
 
 linux_archive="$work/archives/QMVelvetine-$version-linux-x86_64.tar.gz"
@@ -98,6 +103,7 @@ if [ ! -f "$linux_archive" ]; then
 fi
 linux="$work/linux"
 unpack "$linux_archive" "$linux" QMVelvetine.lv2 QMVelvetine.so QMVelvetine.clap velvetine-render \
+  QMVelvetine.vst3/Contents/x86_64-linux/QMVelvetine.so QMVelvetine.vst3/Contents/Resources/moduleinfo.json \
   "User guide.txt" response.png LICENSE.txt
 top="$linux/QMVelvetine-$version-linux-x86_64"
 "$top/velvetine-render" --plugin "$top/QMVelvetine.so" --factor 8x --precision 64 \
@@ -106,6 +112,9 @@ check_response "$work/ir-linux.txt" "linux VST 2.x plug-in"
 "$top/velvetine-render" --plugin "$top/QMVelvetine.clap" --factor 8x --precision 64 \
   --impulse-response 256 "$work/ir-linux-clap.txt" </dev/null >/dev/null
 check_response "$work/ir-linux-clap.txt" "linux CLAP plug-in"
+"$top/velvetine-render" --plugin "$top/QMVelvetine.vst3" --factor 8x --precision 64 \
+  --impulse-response 256 "$work/ir-linux-vst3.txt" </dev/null >/dev/null
+check_response "$work/ir-linux-vst3.txt" "linux VST3 plug-in"
 if ! command -v lv2apply >/dev/null || ! command -v lv2ls >/dev/null; then
   echo "linux LV2 plug-in: skipped: lv2ls and lv2apply (lilv-utils) are not installed"
   exit 0
