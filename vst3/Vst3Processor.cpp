@@ -215,8 +215,12 @@ vst3::tresult VST3_API CVst3Processor::setupProcessing(vst3::ProcessSetup& setup
     return vst3::kResultOk;
 }
 
-// Nothing to start or stop: an active instance processes whenever it is called.
-vst3::tresult VST3_API CVst3Processor::setProcessing(vst3::TBool) { return active ? vst3::kResultOk : vst3::kResultFalse; }
+// Nothing to start or stop: an active instance processes whenever it is called. Starting
+// needs an active instance; stopping is always fine, as hosts stop on their way down.
+vst3::tresult VST3_API CVst3Processor::setProcessing(vst3::TBool state)
+{
+    return active || !state ? vst3::kResultOk : vst3::kResultFalse;
+}
 
 void CVst3Processor::HandToMachine(int newStep)
 {

@@ -82,6 +82,7 @@ protected:
     }
 
     CVst3HostApplication plainContext;
+    ContextWithRunLoop context;  // the controller holds the context until it terminates
     RecordingHandler handler;
     RecordingFrame frame;
     vst3::IEditController* controller = nullptr;
@@ -156,7 +157,6 @@ TEST_F(Vst3Gui, WithoutARunLoopThereIsNoEditorAndTheHostContextsLoopServesAFrame
     controller->release();
     controller = nullptr;
 
-    ContextWithRunLoop context;
     MakeController(static_cast<vst3::IHostApplication*>(&context));
     view = controller->createView(vst3::kEditorViewName);
     ASSERT_NE(view, nullptr);

@@ -364,6 +364,8 @@ TEST_F(Vst3Pair, AZeroSampleBlockAppliesItsChangeAndMisusedCallsAreRefused)
 {
     vst3::ProcessData empty = {};
     EXPECT_EQ(processor->process(empty), vst3::kResultFalse) << "processing while inactive";
+    EXPECT_EQ(processor->setProcessing(1), vst3::kResultFalse) << "starting while inactive";
+    EXPECT_EQ(processor->setProcessing(0), vst3::kResultOk) << "stopping is always fine";
     vst3::ProcessSetup bad = {vst3::kRealtime, vst3::kSample32, 64, 0.0};
     EXPECT_EQ(processor->setupProcessing(bad), vst3::kResultFalse);
     Activate(64);
