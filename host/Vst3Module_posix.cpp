@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "host/PluginLibrary.h"
+#include "vst3/Vst3Abi.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ std::string Vst3BinaryOf(const std::string& path)
 
 bool Vst3EnterModule(const PluginLibrary& library, std::string& problem)
 {
-    auto* enter = reinterpret_cast<bool (*)(void*)>(library.Export("ModuleEntry"));
+    auto enter = reinterpret_cast<Vst3ModuleEntryProc>(library.Export("ModuleEntry"));
     if (!enter || !library.Export("ModuleExit")) {
         problem = "exports no ModuleEntry and ModuleExit: Linux hosts refuse such a VST3 module";
         return false;
@@ -50,6 +51,6 @@ bool Vst3EnterModule(const PluginLibrary& library, std::string& problem)
 
 void Vst3LeaveModule(const PluginLibrary& library)
 {
-    if (auto* leave = reinterpret_cast<bool (*)()>(library.Export("ModuleExit")))
+    if (auto leave = reinterpret_cast<Vst3ModuleExitProc>(library.Export("ModuleExit")))
         leave();
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "host/PluginLibrary.h"
+#include "vst3/Vst3Abi.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ std::string Vst3BinaryOf(const std::string& path)
 // Older hosts load modules without these; a module that has them expects the calls.
 bool Vst3EnterModule(const PluginLibrary& library, std::string& problem)
 {
-    auto* enter = reinterpret_cast<bool (*)()>(library.Export("InitDll"));
+    auto enter = reinterpret_cast<Vst3InitDllProc>(library.Export("InitDll"));
     if (enter && !enter()) {
         problem = "InitDll failed";
         return false;
@@ -42,6 +43,6 @@ bool Vst3EnterModule(const PluginLibrary& library, std::string& problem)
 
 void Vst3LeaveModule(const PluginLibrary& library)
 {
-    if (auto* leave = reinterpret_cast<bool (*)()>(library.Export("ExitDll")))
+    if (auto leave = reinterpret_cast<Vst3ExitDllProc>(library.Export("ExitDll")))
         leave();
 }

@@ -196,7 +196,7 @@ vst3::tresult VST3_API CVst3Processor::canProcessSampleSize(int32_t symbolicSamp
                                                                                          : vst3::kResultFalse;
 }
 
-// The filter's delay is part of its sound (a fraction of a sample to a few, varying with
+// The filter's delay belongs to its sound (a fraction of a sample to a few, varying with
 // frequency), not a fixed lag a host could make up for.
 uint32_t VST3_API CVst3Processor::getLatencySamples() { return 0; }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/Identity.h"
+#include "host/PluginDrivers.h"
 #include "host/Vst3HostObjects.h"
 #include "tests/vst3/Vst3Module.h"
 
@@ -163,6 +164,20 @@ TEST(Vst3Factory, DescribesTheProcessorAndControllerAsModuleinfoDoes)
               vst3::kNoInterface)
         << "the controller is no component";
     EXPECT_EQ(made, nullptr);
+}
+
+// Windows hosts also load a module that is a plain X.vst3 DLL; elsewhere the binary is only
+// ever loaded through its bundle.
+TEST(Vst3Driver, OpensTheBinaryItselfWhereItIsAVst3File)
+{
+    const std::string binary = Vst3BinaryOf(VELVETINE_VST3_BUNDLE);
+    if (binary.size() < 5 || binary.compare(binary.size() - 5, 5, ".vst3") != 0)
+        GTEST_SKIP() << binary << " is loaded through its bundle only";
+    OpenedPluginFile opened = OpenPluginFile(binary);
+    ASSERT_TRUE(opened.file) << opened.problem << opened.systemError;
+    EXPECT_STREQ(opened.file->Standard(), "VST3");
+    std::string error;
+    EXPECT_TRUE(opened.file->NewInstance(44100.0, 64, error)) << error;
 }
 
 TEST_F(Vst3Pair, BusesAreOneStereoPairAndOtherArrangementsAreRefused)
