@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "clap/ClapAbi.h"
-#include "clap/ClapMachineHosts.h"
+#include "core/MachineHosts.h"
 #include "core/editor/EditorSession.h"
 #include "effect/editor/VelvetineFilterInfo.h"
 
@@ -49,7 +49,7 @@ private:
     const clap_host_posix_fd_support* descriptors = nullptr;
     clap_id timer = CLAP_INVALID_ID;
     int watchedFd = -1;
-    CClapEditorHost machineHost;
+    CEditorMachineHost machineHost;
     CVelvetineFilterInfo info;
     std::unique_ptr<CMachine> machine;
     CEditorSession session;

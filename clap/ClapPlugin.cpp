@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "clap/ClapEditor.h"
-#include "clap/ClapMachineHosts.h"
+#include "core/MachineHosts.h"
 #include "clap/ClapParameter.h"
 #include "clap/ClapState.h"
 #include "core/CpuFeatures.h"
@@ -19,7 +19,7 @@ namespace {
 const PluginProcess& SharedProcess()
 {
     return SharedPluginProcess([] {
-        static CClapDescriptionHost descriptionHost;
+        static CPreparedDescriptionHost descriptionHost;
         return new CFilterDescription(&descriptionHost);
     });
 }

@@ -1,14 +1,9 @@
 #pragma once
 
-#include <cstdint>
-
 #include "clap/ClapAbi.h"
 
-// The plug-in's saved state: four bytes naming it, a format version and the parameter's
-// step, little-endian, so that a project moves between machines and builds.
+// The plug-in's saved state (core/StateBlock.h) through a CLAP host's streams.
 namespace ClapState {
-
-constexpr uint32_t kBlockSize = 12;
 
 // Writes the block, however few bytes each write takes; false when the stream fails.
 bool Save(const clap_ostream* stream, int step);

@@ -16,6 +16,10 @@ set(VELVETINE_CLAP_ID "com.fernhollowstudios.qm-velvetine")
 # VST3: the processor's and the edit controller's class IDs, 32 hexadecimal digits each.
 set(VELVETINE_VST3_PROCESSOR_CID "423EF9FD4BAE47A2A32522E3E0D039BF")
 set(VELVETINE_VST3_CONTROLLER_CID "30F1A3A5993B4989BB81DF4071B0AD3C")
+# VST3: the processor's sub-categories as hosts sort it, and the interface version the
+# classes declare.
+set(VELVETINE_VST3_SUBCATEGORIES "Fx|Filter")
+set(VELVETINE_VST3_SDK_VERSION "VST 3.7.9")
 
 string(LENGTH "${VELVETINE_VST2_UNIQUE_ID}" id_length)
 if(NOT id_length EQUAL 4)

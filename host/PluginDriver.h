@@ -46,7 +46,7 @@ class PluginFile {
 public:
     virtual ~PluginFile() = default;
 
-    // "VST 2.x", "LV2", "CLAP": for messages and test names.
+    // "VST 2.x", "LV2", "CLAP", "VST3": for messages and test names.
     virtual const char* Standard() const = 0;
     // A new instance, or null with `error` saying why. It is made for the host's sample rate
     // and largest block, which some standards tell or answer while the instance is made;

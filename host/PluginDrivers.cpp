@@ -3,6 +3,7 @@
 #include "host/ClapDriver.h"
 #include "host/Lv2Driver.h"
 #include "host/Vst2Driver.h"
+#include "host/Vst3Driver.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ OpenedPluginFile OpenPluginFile(const std::string& path)
         {".dll", &OpenVst2File},
         {".so", &OpenVst2File},
         {".clap", &OpenClapFile},
+        {".vst3", &OpenVst3File},
     };
     const std::string name = WithoutTrailingSeparators(path);
     for (const DriverChoice& choice : choices)

@@ -181,15 +181,24 @@ FunctionEnd
   SectionEnd
 !macroend
 
-; shared: the one source, for both architectures, into Common Files\FOLDER.
+; shared: the one source, for both architectures, into Common Files\FOLDER; on 64-bit
+; Windows also into the 32-bit Common Files, which is where 32-bit hosts look.
 !macro SharedSection ID TITLE FOLDER PLACE
   Section "${TITLE}" section_${ID}
     !insertmacro PlaceInto ${PLACE} "$common_files\${FOLDER}" ${ID}Folder
+    ${If} ${RunningX64}
+      !insertmacro PlaceInto ${PLACE} "$COMMONFILES32\${FOLDER}" ${ID}Folder32
+    ${EndIf}
   SectionEnd
 !macroend
 
 !macro NotedRemovals ID REMOVE
   !insertmacro RemoveFromNoted ${REMOVE} ${ID}Folder
+!macroend
+
+!macro SharedRemovals ID REMOVE
+  !insertmacro RemoveFromNoted ${REMOVE} ${ID}Folder
+  !insertmacro RemoveFromNoted ${REMOVE} ${ID}Folder32
 !macroend
 
 ; /NO<ID> leaves the section out.

@@ -1,10 +1,10 @@
 #!/usr/bin/python3
 """The native plug-ins in Debian's own hosts.
 
-    real_hosts_test.py LV2_DIR VST_SO CLAP RENDER TAPS SCANNER WORK_DIR
+    real_hosts_test.py LV2_DIR VST_SO CLAP VST3 RENDER TAPS SCANNER WORK_DIR
 
-LV2_DIR holds the bundle; VST_SO is the VST 2.x shared object; CLAP the CLAP plug-in; RENDER the native render
-host; TAPS prints the designed response of each factor; SCANNER is Qtractor's plug-in
+LV2_DIR holds the bundle; VST_SO is the VST 2.x shared object; CLAP the CLAP plug-in; VST3 the VST3
+bundle; RENDER the native render host; TAPS prints the designed response of each factor; SCANNER is Qtractor's plug-in
 scanner. Every host program runs with a timeout, and every failure says what was run.
 """
 import os
@@ -124,7 +124,7 @@ def check_impulse_renders(env, work, taps):
                                  f"difference from the designed {factor}x response {worst:.3g}")
 
 
-def check_noise_renders(env, work, render, vst, bundle, clap):
+def check_noise_renders(env, work, render, vst, bundle, others):
     rng = np.random.default_rng(NOISE_SEED)
     noise = rng.uniform(-0.5, 0.5, size=(RATE, 2))
     source = os.path.join(work, "noise.wav")
@@ -140,7 +140,7 @@ def check_noise_renders(env, work, render, vst, bundle, clap):
         run([render, "--plugin", bundle, "--factor", f"{factor}x", source, bundle_out])
         check(np.array_equal(read_wav(bundle_out), c),
               f"noise at {factor}x: velvetine-render gives other bits through the bundle (seed {NOISE_SEED})")
-        check_clap_render(work, render, vst, clap, source, factor)
+        check_other_renders(work, render, vst, others, source, factor)
         check(a.shape == b.shape == c.shape == noise.shape,
               f"noise at {factor}x: shapes {a.shape}, {b.shape}, {c.shape} (seed {NOISE_SEED})")
         if a.shape == b.shape == c.shape:
@@ -151,20 +151,22 @@ def check_noise_renders(env, work, render, vst, bundle, clap):
             check(np.max(np.abs(a - noise)) > 1e-3, f"noise at {factor}x comes out unfiltered")
 
 
-def check_clap_render(work, render, vst, clap, source, factor):
-    """The CLAP plug-in renders the VST 2.x plug-in's bits in both precisions; the 64-bit
-    render is written as 64-bit floats so that no rounding hides a difference."""
+def check_other_renders(work, render, vst, others, source, factor):
+    """The other standards' plug-ins ({name: plug-in}) render the VST 2.x plug-in's bits in
+    both precisions; the 64-bit render is written as 64-bit floats so that no rounding hides
+    a difference."""
     for precision in ["32", "64"]:
-        outputs = []
-        for name, plugin in [("vst", vst), ("clap", clap)]:
-            out = os.path.join(work, f"noise-{name}-{factor}-p{precision}.wav")
+        outputs = {}
+        for name, plugin in [("VST 2.x", vst)] + list(others.items()):
+            out = os.path.join(work, f"noise-{name.replace(' ', '')}-{factor}-p{precision}.wav")
             run([render, "--plugin", plugin, "--factor", f"{factor}x", "--precision", precision,
                  "--block", "300", "--format", "float64", source, out])
             with open(out, "rb") as f:
-                outputs.append(f.read())
-        check(len(outputs[0]) > 44 and outputs[0] == outputs[1],
-              f"noise at {factor}x, {precision}-bit: the CLAP render differs from the VST 2.x render "
-              f"(seed {NOISE_SEED})")
+                outputs[name] = f.read()
+        for name in others:
+            check(len(outputs[name]) > 44 and outputs[name] == outputs["VST 2.x"],
+                  f"noise at {factor}x, {precision}-bit: the {name} render differs from the VST 2.x render "
+                  f"(seed {NOISE_SEED})")
 
 
 def check_qtractor_scan(scanner, plugin, request, kind, name):
@@ -178,7 +180,7 @@ def check_qtractor_scan(scanner, plugin, request, kind, name):
 
 
 def main():
-    lv2_dir, vst, clap, render, taps_program, scanner, work = map(os.path.abspath, sys.argv[1:8])
+    lv2_dir, vst, clap, vst3, render, taps_program, scanner, work = map(os.path.abspath, sys.argv[1:9])
     os.makedirs(work, exist_ok=True)
     # Only this bundle and the LV2 vocabularies that Debian installs.
     env = dict(os.environ, LV2_PATH=f"{lv2_dir}:/usr/lib/x86_64-linux-gnu/lv2:/usr/lib/lv2")
@@ -192,7 +194,7 @@ def main():
     check_impulse_renders(env, work, taps)
     bundles = [os.path.join(lv2_dir, name) for name in os.listdir(lv2_dir) if name.endswith(".lv2")]
     check(len(bundles) == 1, f"{lv2_dir} holds the bundles {bundles!r}, not one")
-    check_noise_renders(env, work, render, vst, bundles[0], clap)
+    check_noise_renders(env, work, render, vst, bundles[0], {"CLAP": clap, "VST3": vst3})
     # A VST 2.x plug-in is named by its file; a CLAP plug-in by its descriptor.
     check_qtractor_scan(scanner, vst, "VST2", "VST", "QMVelvetine")
     check_qtractor_scan(scanner, clap, "CLAP", "CLAP", "QM Velvetine")

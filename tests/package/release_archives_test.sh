@@ -47,6 +47,8 @@ windows="$work/windows"
 unpack "$work/archives/QMVelvetine-$version-windows.zip" "$windows" \
   x86/QMVelvetine.dll x86/QMVelvetine.clap x86/velvetine-render.exe \
   x64/QMVelvetine.dll x64/QMVelvetine.clap x64/velvetine-render.exe \
+  QMVelvetine.vst3/Contents/x86-win/QMVelvetine.vst3 QMVelvetine.vst3/Contents/x86_64-win/QMVelvetine.vst3 \
+  QMVelvetine.vst3/Contents/Resources/moduleinfo.json \
   "User guide.txt" response.png LICENSE.txt
 top="$windows/QMVelvetine-$version-windows"
 for arch in x64 x86; do
@@ -58,6 +60,8 @@ for arch in x64 x86; do
     "$top/$arch/velvetine-render.exe" "$top/$arch/QMVelvetine.dll"
   loads_and_filters "windows $arch CLAP plug-in, from the unpacked archive" \
     "$top/$arch/velvetine-render.exe" "$top/$arch/QMVelvetine.clap"
+  loads_and_filters "windows $arch VST3 plug-in, from the unpacked archive" \
+    "$top/$arch/velvetine-render.exe" "$top/QMVelvetine.vst3"
 done
 
 linux_archive="$work/archives/QMVelvetine-$version-linux-x86_64.tar.gz"
@@ -67,12 +71,15 @@ if [ ! -f "$linux_archive" ]; then
 fi
 linux="$work/linux"
 unpack "$linux_archive" "$linux" QMVelvetine.lv2 QMVelvetine.so QMVelvetine.clap velvetine-render \
+  QMVelvetine.vst3/Contents/x86_64-linux/QMVelvetine.so QMVelvetine.vst3/Contents/Resources/moduleinfo.json \
   install.sh "User guide.txt" response.png LICENSE.txt
 top="$linux/QMVelvetine-$version-linux-x86_64"
 loads_and_filters "linux VST 2.x plug-in, from the unpacked archive" \
   "$top/velvetine-render" "$top/QMVelvetine.so"
 loads_and_filters "linux CLAP plug-in, from the unpacked archive" \
   "$top/velvetine-render" "$top/QMVelvetine.clap"
+loads_and_filters "linux VST3 plug-in, from the unpacked archive" \
+  "$top/velvetine-render" "$top/QMVelvetine.vst3"
 if ! command -v lv2apply >/dev/null || ! command -v lv2ls >/dev/null; then
   echo "linux LV2 plug-in: skipped: lv2ls and lv2apply (lilv-utils) are not installed"
   exit 0

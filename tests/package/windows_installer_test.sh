@@ -42,6 +42,7 @@ echo "prefix made in $(elapsed "$start")"
 drive_c="$WINEPREFIX/drive_c"
 program_files="$drive_c/Program Files"
 common_files="$program_files/Common Files"
+common_files_32="$drive_c/Program Files (x86)/Common Files"
 
 # The prefix's files and folders outside Windows' own and the users' (which Wine writes to
 # as programs run), each line "f path" or "d path".
@@ -87,10 +88,12 @@ for i in "${!format_id[@]}"; do
       expected+=("${common_files#$drive_c/}/$folder/$item:x64/$item")
       loads+=("$title x64:x64:$common_files/$folder/$item") ;;
     shared)
+      # Into both Common Files: 32-bit hosts on 64-bit Windows look in the 32-bit one.
       while IFS= read -r path; do
-        expected+=("${common_files#$drive_c/}/$folder/$item/$path:$item/$path")
+        expected+=("${common_files#$drive_c/}/$folder/$item/$path:$item/$path"
+                   "${common_files_32#$drive_c/}/$folder/$item/$path:$item/$path")
       done < <(cd "$stage/$item" && find . -type f -printf '%P\n')
-      loads+=("$title x64:x64:$common_files/$folder/$item" "$title x86:x86:$common_files/$folder/$item") ;;
+      loads+=("$title x64:x64:$common_files/$folder/$item" "$title x86:x86:$common_files_32/$folder/$item") ;;
   esac
 done
 placed="$(comm -13 <(grep '^f ' <<<"$before") <(prefix_contents | grep '^f ') | cut -c3-)"

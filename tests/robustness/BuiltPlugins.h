@@ -35,13 +35,15 @@ inline OpenedPluginFile& OpenedBuiltPlugin(const std::string& path)
     return found->second;
 }
 
-// "Vst2", "Lv2", "Clap": test names by the standard the file's name calls for.
+// "Vst2", "Lv2", "Clap", "Vst3": test names by the standard the file's name calls for.
 inline std::string StandardOfFile(const ::testing::TestParamInfo<std::string>& info)
 {
     const std::string& path = info.param;
     const std::string ending = path.substr(path.find_last_of('.') + 1);
     if (ending == "lv2")
         return "Lv2";
+    if (ending == "vst3")
+        return "Vst3";
     return ending == "clap" ? "Clap" : "Vst2";
 }
 

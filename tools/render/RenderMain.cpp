@@ -1,6 +1,6 @@
 // velvetine-render: renders a WAV file (or a generated signal) through a plug-in effect of
 // any standard the host library has a driver for: a VST 2.x library (a DLL on Windows, a
-// shared object on Linux) or, natively, an LV2 bundle.
+// shared object on Linux), a CLAP library, a VST3 bundle or, natively, an LV2 bundle.
 
 #include <cerrno>
 #include <chrono>

@@ -155,8 +155,8 @@ The effect is told the file's sample rate and the block size before processing.
 
 Options:
   --plugin PATH            render through another stereo (2 in, 2 out) effect: a VST 2.x
-                           library, a CLAP library (a .clap file), or on Linux also an
-                           LV2 bundle (a .lv2 folder)
+                           library, a CLAP library (a .clap file), a VST3 bundle (a
+                           .vst3 folder), or on Linux also an LV2 bundle (a .lv2 folder)
   --factor 2x|4x|8x|16x|32x
                            set the "Oversampling" parameter (parameter 0) to that factor
   --param VALUE            set parameter 0 to VALUE, from 0 to 1 (not with --factor);

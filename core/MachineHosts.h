@@ -4,20 +4,21 @@
 
 #include "core/HostBase.h"
 
-// The host interface every processing machine of the library is made with. A CLAP host
-// tells an instance its rate and longest block only at activation, where the bridge
-// prepares the machine; until then these answer for machines being made.
-class CClapDescriptionHost final : public CHostBase {
+// The host interface every processing machine of a library is made with, in the standards
+// whose hosts tell an instance its rate and longest block only when it is prepared (CLAP at
+// activation, VST3 at setupProcessing), where the bridge prepares the machine; until then
+// these answer for machines being made.
+class CPreparedDescriptionHost final : public CHostBase {
 public:
     int GetSampleRate() override { return 48000; }
     int GetBlockSize() override { return 1024; }
 };
 
 // The host interface of an editor's own machine, which only holds the value it shows: a
-// press reaches the plug-in through `automate`, which tells the CLAP host.
-class CClapEditorHost final : public CHostBase {
+// press reaches the plug-in through `automate`, which tells the binding's host.
+class CEditorMachineHost final : public CHostBase {
 public:
-    explicit CClapEditorHost(std::function<void(double)> automate) : automate(std::move(automate)) {}
+    explicit CEditorMachineHost(std::function<void(double)> automate) : automate(std::move(automate)) {}
 
     intptr_t Automate(CMachine*, int index, double value) override
     {
