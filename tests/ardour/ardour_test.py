@@ -148,7 +148,9 @@ def check_description(output, kind, name, maker):
     # VST 2.x hosts keep eight characters of a parameter's name, the last one its end.
     check(len(label) >= 7 and "Oversampling".startswith(label), f"the control is called {label!r}")
     labels = reports(output, "labels")
-    if kind != "LXVST":  # VST 2.x has no way to label a parameter's values
+    # VST 2.x has no way to label a parameter's values; Ardour 7.3 shows a VST3 list
+    # parameter's labels in its editor but leaves them out of the descriptor scripts read.
+    if kind == "LV2":
         got = sorted(entry.split("=")[0] for entry in labels[0].split()) if labels else []
         check(got == sorted(f"{f}x" for f in FACTORS), f"the control's values are labelled {got}")
 

@@ -70,10 +70,13 @@ local function the_plugin ()
 	return processor
 end
 
+-- A VST3 processor learns of a change only in its next process call, and its state is what
+-- Ardour saves: the change must have been processed before the session is saved.
 local function set_factor (processor, factor)
 	local _, _, descriptor = control_of (processor)
 	assert (ARDOUR.LuaAPI.set_processor_param (processor, 0, value_of_factor (descriptor, factor)),
 		"the plug-in refuses the value of " .. factor .. "x")
+	assert (ARDOUR.LuaAPI.wait_for_process_callback (4, 5000), "the engine does not process")
 end
 
 local function save ()
