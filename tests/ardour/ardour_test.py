@@ -188,7 +188,7 @@ def check_description(output, kind, name, maker):
         check(got == sorted(f"{f}x" for f in FACTORS), f"the control's values are labelled {got}")
 
 
-def as_session_range(session_file, frames):
+def as_session_range(session_file):
     """Turns the range marker the session script made into the session range, which is what
     ardour7-export renders (Ardour's scripts cannot set the session range themselves)."""
     tree = ElementTree.parse(session_file)
@@ -226,7 +226,7 @@ def main():
     output = run_ardour(lua + ["make", session_dir, SESSION, kind, lookup, str(len(samples)), str(FACTORS[0])], env,
                         before_each=lambda: subprocess.run(["rm", "-rf", session_dir], check=True))
     check_description(output, kind, name, maker)
-    as_session_range(os.path.join(session_dir, SESSION + ".ardour"), len(samples))
+    as_session_range(os.path.join(session_dir, SESSION + ".ardour"))
 
     for index, factor in enumerate(FACTORS):
         if index > 0:
