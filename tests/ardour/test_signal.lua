@@ -11,7 +11,7 @@ ardour_test.py computes the same samples.]]
 }
 
 -- Read by ardour_test.py: keep one constant a line.
-local LEAD = 4096      -- silence first: Ardour may run the first samples twice when export starts
+local LEAD = 4096      -- silence first: the export has the signal a few hundred samples late
 local NOISE_AT = 4160
 local NOISE_FRAMES = 12000
 local LENGTH = 17184
