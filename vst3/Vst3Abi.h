@@ -347,6 +347,14 @@ public:
 };
 constexpr Uid kIAudioProcessorIid = UidOfWords(0x42043F99, 0xB7DA453C, 0xA569E79D, 0x9AAEC33D);
 
+// Which fields of the process context the processor reads; hosts may fill only those.
+class IProcessContextRequirements : public FUnknown {
+public:
+    virtual uint32_t VST3_API getProcessContextRequirements() = 0;
+};
+constexpr Uid kIProcessContextRequirementsIid =
+    UidOfWords(0x2A654303, 0xEF764E3D, 0x95B5FE83, 0x730EF6D0);
+
 // ---- the edit controller ------------------------------------------------------------------------
 
 struct ParameterInfo {

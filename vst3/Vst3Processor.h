@@ -14,7 +14,10 @@ class CVelvetineFilter;
 // the host's queues in each process call and take effect at their sample offsets; a loaded
 // state reaches the machine at activation or at the start of the next block. Its controller
 // is a separate object (CVst3Controller) that hosts pair with it by class ID.
-class CVst3Processor final : public vst3::IComponent, public vst3::IAudioProcessor, public vst3::IConnectionPoint {
+class CVst3Processor final : public vst3::IComponent,
+                             public vst3::IAudioProcessor,
+                             public vst3::IProcessContextRequirements,
+                             public vst3::IConnectionPoint {
 public:
     static constexpr int kDefaultChunk = 1024;
     static constexpr int kLargestChunk = 8192;
@@ -41,6 +44,9 @@ public:
     vst3::tresult VST3_API setActive(vst3::TBool state) override;
     vst3::tresult VST3_API setState(vst3::IBStream* state) override;
     vst3::tresult VST3_API getState(vst3::IBStream* state) override;
+
+    // IProcessContextRequirements: the filter reads nothing of the host's transport or tempo.
+    uint32_t VST3_API getProcessContextRequirements() override { return 0; }
 
     // IAudioProcessor
     vst3::tresult VST3_API setBusArrangements(vst3::SpeakerArrangement* inputs, int32_t numIns,

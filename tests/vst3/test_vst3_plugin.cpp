@@ -210,6 +210,11 @@ TEST_F(Vst3Pair, BusesAreOneStereoPairAndOtherArrangementsAreRefused)
     EXPECT_EQ(processor->canProcessSampleSize(2), vst3::kResultFalse);
     EXPECT_EQ(processor->getLatencySamples(), 0u);
     EXPECT_EQ(processor->getTailSamples(), 16u);
+    // Hosts since 3.7 ask which parts of the process context a processor reads: none.
+    Held<vst3::IProcessContextRequirements> requirements(
+        Query<vst3::IProcessContextRequirements>(component.object, vst3::kIProcessContextRequirementsIid));
+    ASSERT_TRUE(requirements.object);
+    EXPECT_EQ(requirements.object->getProcessContextRequirements(), 0u);
 }
 
 TEST_F(Vst3Pair, ParameterIsAListOfFiveStepsWithTheirTextsBothWays)
