@@ -70,6 +70,8 @@ vst3::tresult VST3_API CVst3Processor::queryInterface(const vst3::TUID iid, void
         return Vst3Answer<vst3::IComponent>(this, object);
     if (vst3::SameUid(iid, vst3::kIAudioProcessorIid))
         return Vst3Answer<vst3::IAudioProcessor>(this, object);
+    if (vst3::SameUid(iid, vst3::kIProcessContextRequirementsIid))
+        return Vst3Answer<vst3::IProcessContextRequirements>(this, object);
     if (vst3::SameUid(iid, vst3::kIConnectionPointIid))
         return Vst3Answer<vst3::IConnectionPoint>(this, object);
     *object = nullptr;
@@ -250,21 +252,12 @@ bool CVst3Processor::AudioOf(const vst3::ProcessData& data, Audio* audio)
     return false;
 }
 
-void CVst3Processor::RunSpan(const Audio& audio, int32_t offset, int32_t frames)
+inline void CVst3Processor::RunSpan(const Audio& audio, int32_t offset, int32_t frames)
 {
-    if (audio.outputs64) {
-        const double* in[2] = {audio.inputs64 && audio.inputs64[0] ? audio.inputs64[0] + offset : nullptr,
-                               audio.inputs64 && audio.inputs64[1] ? audio.inputs64[1] + offset : nullptr};
-        double* out[2] = {audio.outputs64[0] ? audio.outputs64[0] + offset : nullptr,
-                          audio.outputs64[1] ? audio.outputs64[1] + offset : nullptr};
-        bridge.Process(in, out, frames);
-    } else {
-        const float* in[2] = {audio.inputs32 && audio.inputs32[0] ? audio.inputs32[0] + offset : nullptr,
-                              audio.inputs32 && audio.inputs32[1] ? audio.inputs32[1] + offset : nullptr};
-        float* out[2] = {audio.outputs32[0] ? audio.outputs32[0] + offset : nullptr,
-                         audio.outputs32[1] ? audio.outputs32[1] + offset : nullptr};
-        bridge.Process(in, out, frames);
-    }
+    if (audio.outputs64)
+        bridge.ProcessFrom(audio.inputs64, audio.outputs64, size_t(offset), frames);
+    else
+        bridge.ProcessFrom(audio.inputs32, audio.outputs32, size_t(offset), frames);
 }
 
 // Each point of the parameter's queue takes effect from its own sample: the block runs up to
@@ -306,8 +299,13 @@ vst3::tresult VST3_API CVst3Processor::process(vst3::ProcessData& data)
     const int32_t frames = std::max<int32_t>(data.numSamples, 0);
     Audio audio;
     const bool hasAudio = frames > 0 && AudioOf(data, &audio);
-    // Without buffers (a host flushing parameters) the changes still apply.
-    ApplyParameterChanges(data.inputParameterChanges, hasAudio ? &audio : nullptr, frames);
+    // The usual block carries no changes and runs whole. Without buffers (a host flushing
+    // parameters) the changes still apply.
+    vst3::IParameterChanges* changes = data.inputParameterChanges;
+    if (changes && changes->getParameterCount() > 0)
+        ApplyParameterChanges(changes, hasAudio ? &audio : nullptr, frames);
+    else if (hasAudio)
+        RunSpan(audio, 0, frames);
     if (hasAudio)
         data.outputs[0].silenceFlags = 0;
     return vst3::kResultOk;
