@@ -186,20 +186,10 @@ void CClapPlugin::RunPieces(const Audio& audio, uint32_t offset, uint32_t frames
 {
     for (uint32_t done = 0; done < frames;) {
         const uint32_t length = std::min(frames - done, kLongestSpan);
-        const uint32_t at = offset + done;
-        if (audio.outputs64) {
-            const double* in[2] = {audio.inputs64 && audio.inputs64[0] ? audio.inputs64[0] + at : nullptr,
-                                   audio.inputs64 && audio.inputs64[1] ? audio.inputs64[1] + at : nullptr};
-            double* out[2] = {audio.outputs64[0] ? audio.outputs64[0] + at : nullptr,
-                              audio.outputs64[1] ? audio.outputs64[1] + at : nullptr};
-            bridge.Process(in, out, int(length));
-        } else {
-            const float* in[2] = {audio.inputs32 && audio.inputs32[0] ? audio.inputs32[0] + at : nullptr,
-                                  audio.inputs32 && audio.inputs32[1] ? audio.inputs32[1] + at : nullptr};
-            float* out[2] = {audio.outputs32[0] ? audio.outputs32[0] + at : nullptr,
-                             audio.outputs32[1] ? audio.outputs32[1] + at : nullptr};
-            bridge.Process(in, out, int(length));
-        }
+        if (audio.outputs64)
+            bridge.ProcessFrom(audio.inputs64, audio.outputs64, size_t(offset) + done, int(length));
+        else
+            bridge.ProcessFrom(audio.inputs32, audio.outputs32, size_t(offset) + done, int(length));
         done += length;
     }
 }

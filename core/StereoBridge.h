@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "core/SampleCopy.h"
 #include "framework/Machine.h"
 
@@ -55,6 +57,26 @@ public:
     {
         if (!RanDirectly(inputs, outputs, frames))
             Run(inputs, outputs, frames);
+    }
+
+    // The `frames` frames from `offset` on of arrays as Process takes them: a block that a
+    // host's event splits runs in spans.
+    template <class Sample>
+    void ProcessFrom(const Sample* const* inputs, Sample* const* outputs, size_t offset, int frames)
+    {
+        if (offset == 0) {
+            Process(inputs, outputs, frames);
+            return;
+        }
+        const Sample* in[2] = {nullptr, nullptr};
+        Sample* out[2] = {nullptr, nullptr};
+        for (int c = 0; c < 2; ++c) {
+            if (inputs && inputs[c])
+                in[c] = inputs[c] + offset;
+            if (outputs && outputs[c])
+                out[c] = outputs[c] + offset;
+        }
+        Process(in, out, frames);
     }
 
     CStereoBridge(const CStereoBridge&) = delete;

@@ -54,6 +54,15 @@ public:
         }
         component->activateBus(vst3::kAudio, vst3::kInput, 0, 1);
         component->activateBus(vst3::kAudio, vst3::kOutput, 0, 1);
+        in.numChannels = out.numChannels = 2;
+        std::memset(&data, 0, sizeof data);
+        data.processMode = vst3::kRealtime;
+        data.numInputs = 1;
+        data.numOutputs = 1;
+        data.inputs = &in;
+        data.outputs = &out;
+        data.inputParameterChanges = &pending;
+        data.outputParameterChanges = &outputChanges;
     }
 
     ~Vst3Driver() override
@@ -124,19 +133,15 @@ public:
 
     void Process(float** inputs, float** outputs, int32_t frames) override
     {
-        vst3::AudioBusBuffers in = {}, out = {};
-        in.numChannels = out.numChannels = 2;
         in.channelBuffers32 = inputs;
         out.channelBuffers32 = outputs;
-        Run(vst3::kSample32, in, out, frames);
+        Run(vst3::kSample32, frames);
     }
     void Process(double** inputs, double** outputs, int32_t frames) override
     {
-        vst3::AudioBusBuffers in = {}, out = {};
-        in.numChannels = out.numChannels = 2;
         in.channelBuffers64 = inputs;
         out.channelBuffers64 = outputs;
-        Run(vst3::kSample64, in, out, frames);
+        Run(vst3::kSample64, frames);
     }
 
     // Activation starts the processor from silence.
@@ -155,22 +160,15 @@ public:
 private:
     static constexpr vst3::ParamID kParameter = OversamplingControl::kIndex;
 
-    void Run(int32_t sampleSize, vst3::AudioBusBuffers& in, vst3::AudioBusBuffers& out, int32_t frames)
+    // The process record is the instance's own, set up once: a call changes only the
+    // precision, the frames and the buffers.
+    void Run(int32_t sampleSize, int32_t frames)
     {
         if (frames <= 0)
             return;
-        vst3::ProcessData data;
-        std::memset(&data, 0, sizeof data);
-        data.processMode = vst3::kRealtime;
         data.symbolicSampleSize = sampleSize;
         data.numSamples = frames;
-        data.numInputs = 1;
-        data.numOutputs = 1;
-        data.inputs = &in;
-        data.outputs = &out;
-        data.inputParameterChanges = &pending;
         outputChanges.Clear();
-        data.outputParameterChanges = &outputChanges;
         processor->process(data);
         pending.Clear();
     }
@@ -191,6 +189,9 @@ private:
     vst3::IConnectionPoint* controllerPoint = nullptr;
     CVst3ParameterChanges pending;
     CVst3ParameterChanges outputChanges;
+    vst3::AudioBusBuffers in = {};
+    vst3::AudioBusBuffers out = {};
+    vst3::ProcessData data;
     bool active = false;
     bool processing = false;
 };
