@@ -53,11 +53,14 @@ public:
     // While the lines run in the designed form (17 taps, factor recentFactor), the last 16
     // inputs of each channel, oldest first; the lines hold zeros in their slots meanwhile.
     // recentFactor 0: the lines hold the whole history.
-    double recent[2][kSparseHistory];
+    // Both arrays start on cache lines of their own: the kernels read them with vector loads
+    // on every block, and a 32-bit heap's 8-byte alignment would let those loads straddle
+    // lines, at a cost that changed with where each filter of the bank happened to fall.
+    alignas(64) double recent[2][kSparseHistory];
     int recentFactor;
     // The 17 coefficients of each channel that the designed form with recentFactor uses,
     // taken when that form starts and again by SetCoefficients.
-    double sparseTaps[2][kSparseTaps];
+    alignas(64) double sparseTaps[2][kSparseTaps];
     // Entry t of a channel's line as the plain form would hold it, whichever form holds it.
     double DelayEntry(int channel, int t) const;
     // Moves the history into the form a run with `factor` uses (0: the lines).
