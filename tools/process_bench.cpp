@@ -48,6 +48,13 @@ constexpr int kLimitLengths[] = {32, 64, 256, 512};
 // The same kernel over runs too long for the first-level cache, for comparison.
 constexpr int kLongLengths[] = {4096};
 constexpr int kSampleRate = 48000;
+// Where the host's buffers start moves from round to round, by whole cache lines within a
+// page, the four channels keeping their distances: an instance's own buffers lie wherever
+// its allocations fell, and one placement of the host's may happen to alias them in the
+// processor's store buffer. Each cell keeps its fastest round, so every plug-in is timed at
+// the placements that do not.
+constexpr int kPlacements = 4;
+constexpr size_t kPlacementStep = 320;
 // The fastest of kTrials runs of `run`, which processes `frames` frames; ns per frame.
 template <typename Run>
 double FastestNanosecondsPerFrame(Run run, long frames, int trials = kTrials)
@@ -83,12 +90,14 @@ enum class Layout { kStaggered, kPaged, kInPlace };
 template <typename Sample>
 class HostBuffers {
 public:
-    HostBuffers(int frames, Layout layout) : inPlace(layout == Layout::kInPlace)
+    HostBuffers(int frames, Layout layout, int placement = 0) : inPlace(layout == Layout::kInPlace)
     {
         const size_t bytes = sizeof(Sample) * static_cast<size_t>(frames);
         const size_t stride = (bytes + 4095) / 4096 * 4096 + (layout == Layout::kPaged ? 0 : 1088);
-        arena.resize(4 * stride + 4096);
-        const uintptr_t base = (reinterpret_cast<uintptr_t>(arena.data()) + 4095) & ~uintptr_t{4095};
+        const size_t shift = size_t(placement) * kPlacementStep;
+        arena.resize(4 * stride + 4096 + shift);
+        const uintptr_t base =
+            ((reinterpret_cast<uintptr_t>(arena.data()) + 4095) & ~uintptr_t{4095}) + shift;
         for (int c = 0; c < 4; ++c)
             channel[c] = reinterpret_cast<Sample*>(base + c * stride);
         const std::vector<double> left = Noise(frames, 11), right = Noise(frames, 12);
@@ -115,9 +124,9 @@ void Prepare(PluginDriver& driver, int factorIndex, int block)
 }
 
 template <typename Sample>
-double ShippedCost(PluginDriver& driver, int factorIndex, int block, Layout layout)
+double ShippedCost(PluginDriver& driver, int factorIndex, int block, Layout layout, int placement)
 {
-    HostBuffers<Sample> buffers(block, layout);
+    HostBuffers<Sample> buffers(block, layout, placement);
     Prepare(driver, factorIndex, block);
     const int calls = std::max(1, kFramesPerTrial / block);
     // In place, the history must be silence too, or the loop grows it out of range: one
@@ -356,19 +365,19 @@ struct ComparedPlugin {
 
 // Every variant of one cell timed once, each kept in `best` if it is the fastest yet.
 void TimeRound(Best& best, PluginDriver& instance, std::vector<ComparedPlugin>& compared,
-               int index, int block)
+               int index, int block, int placement)
 {
-    best.Keep(0, ShippedCost<double>(instance, index, block, Layout::kStaggered));
-    best.Keep(1, ShippedCost<double>(instance, index, block, Layout::kPaged));
-    best.Keep(2, ShippedCost<float>(instance, index, block, Layout::kStaggered));
-    best.Keep(3, ShippedCost<float>(instance, index, block, Layout::kPaged));
-    best.Keep(8, ShippedCost<double>(instance, index, block, Layout::kInPlace));
-    best.Keep(9, ShippedCost<float>(instance, index, block, Layout::kInPlace));
+    best.Keep(0, ShippedCost<double>(instance, index, block, Layout::kStaggered, placement));
+    best.Keep(1, ShippedCost<double>(instance, index, block, Layout::kPaged, placement));
+    best.Keep(2, ShippedCost<float>(instance, index, block, Layout::kStaggered, placement));
+    best.Keep(3, ShippedCost<float>(instance, index, block, Layout::kPaged, placement));
+    best.Keep(8, ShippedCost<double>(instance, index, block, Layout::kInPlace, placement));
+    best.Keep(9, ShippedCost<float>(instance, index, block, Layout::kInPlace, placement));
     for (size_t c = 0; c < compared.size(); ++c) {
         PluginDriver& other = *compared[c].instance;
         if (compared[c].doubles)
-            best.KeepCompared(c, 0, ShippedCost<double>(other, index, block, Layout::kStaggered));
-        best.KeepCompared(c, 1, ShippedCost<float>(other, index, block, Layout::kStaggered));
+            best.KeepCompared(c, 0, ShippedCost<double>(other, index, block, Layout::kStaggered, placement));
+        best.KeepCompared(c, 1, ShippedCost<float>(other, index, block, Layout::kStaggered, placement));
     }
     best.Keep(4, LimitCost(BaselineSparseFirKernel(), index, kLimitLengths));
     if (HasAvx2())
@@ -477,7 +486,8 @@ int main(int argc, char** argv)
         for (int index = 0; index < kPrototypeCount; ++index) {
             for (size_t b = 0; b < std::size(kBlockSizes); ++b) {
                 for (int round = 0; round < kRounds; ++round)
-                    TimeRound(cell(index, b), *instance, compared, index, kBlockSizes[b]);
+                    TimeRound(cell(index, b), *instance, compared, index, kBlockSizes[b],
+                              (pass * kRounds + round) % kPlacements);
             }
         }
     }
