@@ -59,7 +59,7 @@ vst3::tresult VST3_API CVst3Controller::terminate()
 {
     Replace<vst3::IComponentHandler>(handler, nullptr);
     Replace<vst3::FUnknown>(hostContext, nullptr);
-    peer = nullptr;
+    peer.Forget();
     return vst3::kResultOk;
 }
 
@@ -172,25 +172,3 @@ void CVst3Controller::EditorChanged(double controlValue)
     handler->endEdit(Vst3Parameter::kId);
 }
 
-vst3::tresult VST3_API CVst3Controller::connect(vst3::IConnectionPoint* other)
-{
-    if (!other)
-        return vst3::kInvalidArgument;
-    if (peer)
-        return vst3::kResultFalse;
-    peer = other;
-    return vst3::kResultOk;
-}
-
-vst3::tresult VST3_API CVst3Controller::disconnect(vst3::IConnectionPoint* other)
-{
-    if (!other || other != peer)
-        return vst3::kInvalidArgument;
-    peer = nullptr;
-    return vst3::kResultOk;
-}
-
-vst3::tresult VST3_API CVst3Controller::notify(vst3::IMessage* message)
-{
-    return message ? vst3::kResultOk : vst3::kInvalidArgument;
-}

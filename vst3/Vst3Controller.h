@@ -1,6 +1,7 @@
 #pragma once
 
 #include "vst3/Vst3Abi.h"
+#include "vst3/Vst3Peer.h"
 #include "vst3/Vst3RefCount.h"
 
 class CVst3EditorView;
@@ -41,9 +42,9 @@ public:
     vst3::IPlugView* VST3_API createView(vst3::FIDString name) override;
 
     // IConnectionPoint: nothing travels between the pair beyond what the host carries.
-    vst3::tresult VST3_API connect(vst3::IConnectionPoint* other) override;
-    vst3::tresult VST3_API disconnect(vst3::IConnectionPoint* other) override;
-    vst3::tresult VST3_API notify(vst3::IMessage* message) override;
+    vst3::tresult VST3_API connect(vst3::IConnectionPoint* other) override { return peer.Connect(other); }
+    vst3::tresult VST3_API disconnect(vst3::IConnectionPoint* other) override { return peer.Disconnect(other); }
+    vst3::tresult VST3_API notify(vst3::IMessage* message) override { return CVst3Peer::Notify(message); }
 
     // For the editor view.
     int Step() const { return step; }
@@ -64,6 +65,6 @@ private:
     int step = 0;
     vst3::FUnknown* hostContext = nullptr;
     vst3::IComponentHandler* handler = nullptr;
-    vst3::IConnectionPoint* peer = nullptr;  // only compared, never called
+    CVst3Peer peer;
     CVst3EditorView* view = nullptr;         // the last view made, while it lives
 };

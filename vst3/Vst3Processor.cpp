@@ -91,7 +91,7 @@ vst3::tresult VST3_API CVst3Processor::initialize(vst3::FUnknown*) { return vst3
 vst3::tresult VST3_API CVst3Processor::terminate()
 {
     active = false;
-    peer = nullptr;
+    peer.Forget();
     return vst3::kResultOk;
 }
 
@@ -311,25 +311,3 @@ vst3::tresult VST3_API CVst3Processor::process(vst3::ProcessData& data)
     return vst3::kResultOk;
 }
 
-vst3::tresult VST3_API CVst3Processor::connect(vst3::IConnectionPoint* other)
-{
-    if (!other)
-        return vst3::kInvalidArgument;
-    if (peer)
-        return vst3::kResultFalse;
-    peer = other;
-    return vst3::kResultOk;
-}
-
-vst3::tresult VST3_API CVst3Processor::disconnect(vst3::IConnectionPoint* other)
-{
-    if (!other || other != peer)
-        return vst3::kInvalidArgument;
-    peer = nullptr;
-    return vst3::kResultOk;
-}
-
-vst3::tresult VST3_API CVst3Processor::notify(vst3::IMessage* message)
-{
-    return message ? vst3::kResultOk : vst3::kInvalidArgument;
-}

@@ -5,6 +5,7 @@
 
 #include "core/StereoBridge.h"
 #include "vst3/Vst3Abi.h"
+#include "vst3/Vst3Peer.h"
 #include "vst3/Vst3RefCount.h"
 
 class CVelvetineFilter;
@@ -62,9 +63,9 @@ public:
 
     // IConnectionPoint: the pair has nothing to tell each other beyond what the host carries
     // (the state and the parameter), so messages are accepted and ignored.
-    vst3::tresult VST3_API connect(vst3::IConnectionPoint* other) override;
-    vst3::tresult VST3_API disconnect(vst3::IConnectionPoint* other) override;
-    vst3::tresult VST3_API notify(vst3::IMessage* message) override;
+    vst3::tresult VST3_API connect(vst3::IConnectionPoint* other) override { return peer.Connect(other); }
+    vst3::tresult VST3_API disconnect(vst3::IConnectionPoint* other) override { return peer.Disconnect(other); }
+    vst3::tresult VST3_API notify(vst3::IMessage* message) override { return CVst3Peer::Notify(message); }
 
     CVst3Processor(const CVst3Processor&) = delete;
     CVst3Processor& operator=(const CVst3Processor&) = delete;
@@ -89,5 +90,5 @@ private:
     int maxFrames = kDefaultChunk;
     bool prepared = false;
     bool active = false;
-    vst3::IConnectionPoint* peer = nullptr;  // only compared, never called
+    CVst3Peer peer;
 };
